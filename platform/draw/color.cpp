@@ -1,0 +1,55 @@
+// The classic Windows 2000 system colours and the resolution of colour references.
+#include "platform/draw/color.h"
+
+#include <array>
+
+namespace kiv {
+
+namespace {
+
+constexpr std::array<TColor, 29> kClassicColors = {
+    RGB(212, 208, 200),  // COLOR_SCROLLBAR
+    RGB(58, 110, 165),   // COLOR_BACKGROUND
+    RGB(10, 36, 106),    // COLOR_ACTIVECAPTION
+    RGB(128, 128, 128),  // COLOR_INACTIVECAPTION
+    RGB(212, 208, 200),  // COLOR_MENU
+    RGB(255, 255, 255),  // COLOR_WINDOW
+    RGB(0, 0, 0),        // COLOR_WINDOWFRAME
+    RGB(0, 0, 0),        // COLOR_MENUTEXT
+    RGB(0, 0, 0),        // COLOR_WINDOWTEXT
+    RGB(255, 255, 255),  // COLOR_CAPTIONTEXT
+    RGB(212, 208, 200),  // COLOR_ACTIVEBORDER
+    RGB(212, 208, 200),  // COLOR_INACTIVEBORDER
+    RGB(128, 128, 128),  // COLOR_APPWORKSPACE
+    RGB(10, 36, 106),    // COLOR_HIGHLIGHT
+    RGB(255, 255, 255),  // COLOR_HIGHLIGHTTEXT
+    RGB(212, 208, 200),  // COLOR_BTNFACE
+    RGB(128, 128, 128),  // COLOR_BTNSHADOW
+    RGB(128, 128, 128),  // COLOR_GRAYTEXT
+    RGB(0, 0, 0),        // COLOR_BTNTEXT
+    RGB(212, 208, 200),  // COLOR_INACTIVECAPTIONTEXT
+    RGB(255, 255, 255),  // COLOR_BTNHIGHLIGHT
+    RGB(64, 64, 64),     // COLOR_3DDKSHADOW
+    RGB(212, 208, 200),  // COLOR_3DLIGHT
+    RGB(0, 0, 0),        // COLOR_INFOTEXT
+    RGB(255, 255, 225),  // COLOR_INFOBK
+    RGB(0, 0, 0),        // index 25 has no colour
+    RGB(0, 0, 128),      // COLOR_HOTLIGHT
+    RGB(166, 202, 240),  // COLOR_GRADIENTACTIVECAPTION
+    RGB(192, 192, 192),  // COLOR_GRADIENTINACTIVECAPTION
+};
+
+}  // namespace
+
+TColor GetSysColor(int index) {
+    if (index < 0 || index >= int(kClassicColors.size())) return clBlack;
+    return kClassicColors[std::size_t(index)];
+}
+
+TColor ColorToRGB(TColor c) {
+    // Only the low byte of a reference names the colour, as GetSysColor(c & 0xFF) does.
+    if (IsSystemColor(c)) return GetSysColor(int(c & 0xFF));
+    return c & 0x00FFFFFF;
+}
+
+}  // namespace kiv

@@ -1,0 +1,117 @@
+// The executable's folder, the per-user library folder and the current folder.
+#include "platform/folders.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "tests/platform/scoped_env.h"
+#include "tests/platform/temp_folder.h"
+
+namespace kiv::platform {
+namespace {
+
+using testing::ScopedEnv;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::string Canonical(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    std::string result = resolved != nullptr ? resolved : "";
+    ::free(resolved);
+    return result;
+}
+
+class Folders : public ::testing::Test {
+protected:
+    TempFolder m_temp;
+};
+
+TEST(ExecutableFolder, IsTheFolderOfThisTestWithTrailingSlash) {
+    const Result<std::string> folder = ExecutableFolder();
+    ASSERT_TRUE(folder.ok()) << folder.error();
+    ASSERT_FALSE(folder->empty());
+    EXPECT_EQ(folder->front(), '/');
+    EXPECT_EQ(folder->back(), '/');
+    EXPECT_TRUE(FileExists(*folder + "platform_tests"));
+}
+
+TEST_F(Folders, SystemDirectoryIsCreatedBelowHome) {
+    const std::string home = m_temp / "home";
+    ScopedEnv env("HOME", home);
+    const Result<std::string> folder = SystemDirectory();
+    ASSERT_TRUE(folder.ok()) << folder.error();
+    EXPECT_EQ(*folder, home + "/.local/lib/" + std::string(MultiarchTuple()));
+    EXPECT_TRUE(DirectoryExists(*folder));
+}
+
+TEST_F(Folders, SystemDirectoryOfExistingFolderIsTheSame) {
+    ScopedEnv env("HOME", m_temp.Path() + "//");
+    const Result<std::string> first = SystemDirectory();
+    const Result<std::string> second = SystemDirectory();
+    ASSERT_TRUE(first.ok()) << first.error();
+    ASSERT_TRUE(second.ok()) << second.error();
+    EXPECT_EQ(*first, *second);
+    EXPECT_EQ(*first, m_temp.Path() + "/.local/lib/" + std::string(MultiarchTuple()));
+}
+
+TEST_F(Folders, SystemDirectoryBlockedByFileFails) {
+    ScopedEnv env("HOME", m_temp.Path());
+    WriteFile(m_temp / ".local", "not a folder");
+    const Result<std::string> folder = SystemDirectory();
+    ASSERT_FALSE(folder.ok());
+    EXPECT_NE(folder.error().find(m_temp / ".local"), std::string::npos) << folder.error();
+}
+
+TEST(MultiarchTuple, NamesALinuxTarget) {
+    const std::string tuple(MultiarchTuple());
+    EXPECT_NE(tuple.find("-linux-"), std::string::npos) << tuple;
+    EXPECT_EQ(tuple.find('/'), std::string::npos) << tuple;
+}
+
+class CurrentFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const Result<std::string> folder = CurrentFolder();
+        ASSERT_TRUE(folder.ok()) << folder.error();
+        m_previous = *folder;
+    }
+    void TearDown() override { EXPECT_TRUE(SetCurrentFolder(m_previous).ok()); }
+
+    TempFolder m_temp;
+    std::string m_previous;
+};
+
+TEST_F(CurrentFolderTest, FollowsChanges) {
+    ASSERT_TRUE(CreateDirectory(m_temp / "sub").ok());
+    ASSERT_TRUE(SetCurrentFolder(m_temp / "sub").ok());
+    EXPECT_EQ(CurrentFolder().value(), Canonical(m_temp / "sub"));
+    ASSERT_TRUE(SetCurrentFolder("..").ok());
+    EXPECT_EQ(CurrentFolder().value(), Canonical(m_temp.Path()));
+    ASSERT_TRUE(SetCurrentFolder("/").ok());
+    EXPECT_EQ(CurrentFolder().value(), "/");
+}
+
+TEST_F(CurrentFolderTest, MissingFolderLeavesCurrentAlone) {
+    ASSERT_TRUE(SetCurrentFolder(m_temp.Path()).ok());
+    const Status status = SetCurrentFolder(m_temp / "missing");
+    EXPECT_FALSE(status.ok());
+    EXPECT_NE(status.error().find(m_temp / "missing"), std::string::npos) << status.error();
+    EXPECT_EQ(CurrentFolder().value(), Canonical(m_temp.Path()));
+}
+
+TEST_F(CurrentFolderTest, LongPathIsReadWhole) {
+    // Longer than the first guess of the buffer size.
+    std::string path = m_temp.Path();
+    for (int i = 0; i < 6; ++i) {
+        path += "/" + std::string(60, static_cast<char>('a' + i));
+        ASSERT_TRUE(CreateDirectory(path).ok());
+    }
+    ASSERT_TRUE(SetCurrentFolder(path).ok());
+    EXPECT_EQ(CurrentFolder().value(), Canonical(path));
+}
+
+}  // namespace
+}  // namespace kiv::platform

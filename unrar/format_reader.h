@@ -1,0 +1,84 @@
+// The block walk of one volume, shared by the RAR 1.5-4.x and RAR 5.0 readers.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "unrar/byte_source.h"
+
+namespace kiv::rar {
+
+enum class RarFormat { Rar4, Rar5 };
+
+// What the main header says about the volume.
+struct ArchiveInfo {
+    RarFormat format = RarFormat::Rar4;
+    bool isVolume = false;
+    bool newNumbering = false;             // partN.rar names (always for RAR 5.0)
+    bool firstVolumeFlag = false;          // RAR 3.x+ marks the first volume
+    std::optional<uint64_t> volumeNumber;  // RAR 5.0: absent on the first volume
+    bool solid = false;
+};
+
+// One file entry (or one part of an entry spread over volumes), already checked.
+struct EntryHeader {
+    std::string name;    // '/' as separator; UTF-8, or the archive's OEM bytes
+    uint32_t flags = 0;  // the Flags value of RARHeaderData
+    bool splitBefore = false;
+    bool splitAfter = false;
+    bool encrypted = false;
+    bool directory = false;
+    bool solid = false;
+    bool specialFile = false;  // link, device or fifo: never created
+    bool stored = false;
+    bool unknownSize = false;
+    uint64_t packSize = 0;  // data bytes of this part
+    uint64_t unpSize = 0;
+    uint32_t hostOs = 0;  // 0 MS-DOS, 1 OS/2, 2 Windows, 3 Unix
+    bool hasCrc = false;
+    uint32_t crc = 0;
+    bool hasBlake2 = false;
+    std::array<uint8_t, 32> blake2{};
+    uint32_t dosTime = 0;
+    bool hasUnixTime = false;
+    int64_t mtimeSec = 0;
+    uint32_t mtimeNsec = 0;
+    uint32_t unpVer = 0;
+    uint32_t method = 0;  // 0x30 stored .. 0x35
+    uint32_t attr = 0;
+    uint64_t dataOffset = 0;  // where this part's data starts in the volume
+};
+
+enum class BlockKind { Entry, EndOfArchive, EndOfData };
+
+struct Block {
+    BlockKind kind = BlockKind::EndOfData;
+    EntryHeader entry;                     // for Entry
+    bool nextVolume = false;               // for EndOfArchive: another volume follows
+    std::optional<uint64_t> volumeNumber;  // for EndOfArchive (RAR 1.5-4.x)
+};
+
+class FormatReader {
+public:
+    virtual ~FormatReader() = default;
+    const ArchiveInfo& Info() const { return m_info; }
+    // Returns the next entry or end marker and moves past it and its data; blocks the caller
+    // does not need (service headers, comments, recovery records) are skipped by their sizes.
+    // EndOfData at the end of the bytes; after EndOfArchive every call returns EndOfData.
+    // Throws RarError(ERAR_BAD_DATA) for a damaged or truncated header.
+    virtual Block Next() = 0;
+
+protected:
+    ArchiveInfo m_info;
+};
+
+// Finds the signature (at the start, or after a self-extracting module) and reads the main
+// header. Throws RarError: ERAR_BAD_ARCHIVE (no RAR signature), ERAR_UNKNOWN_FORMAT (RAR 1.4 or
+// an unknown version), ERAR_BAD_DATA (damaged main header), ERAR_MISSING_PASSWORD (encrypted
+// headers). The source must outlive the reader.
+std::unique_ptr<FormatReader> OpenFormatReader(const ByteSource& source);
+
+}  // namespace kiv::rar

@@ -1,0 +1,112 @@
+// Stored-name conversions: the RAR 1.5-4.x Unicode name form and UTF-16 to UTF-8.
+#include "unrar/name_codec.h"
+
+namespace kiv::rar {
+
+namespace {
+
+// Names longer than this are not names; it also bounds the work on damaged input.
+constexpr size_t kMaxNameUnits = 8192;
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<uint16_t>> DecodeRarUnicodeName(const std::string& oemName,
+                                                          const std::string& encoded) {
+    // The encoded part is a high byte shared by the whole name, then groups of four 2-bit
+    // opcodes, each group led by its flag byte: 0 = low byte only, 1 = low byte with the shared
+    // high byte, 2 = a full 16-bit unit, 3 = a run taken from the OEM name (with a correction).
+    std::vector<uint16_t> out;
+    const auto* p = reinterpret_cast<const uint8_t*>(encoded.data());
+    const size_t end = encoded.size();
+    if (end == 0) return std::nullopt;
+    size_t pos = 0;
+    const uint8_t high = p[pos++];
+    uint8_t flags = 0;
+    int flagBits = 0;
+    while (pos < end) {
+        if (flagBits == 0) {
+            flags = p[pos++];
+            flagBits = 8;
+            if (pos >= end) break;
+        }
+        flagBits -= 2;
+        switch ((flags >> flagBits) & 3) {
+            case 0:
+                out.push_back(p[pos++]);
+                break;
+            case 1:
+                out.push_back(static_cast<uint16_t>((high << 8) | p[pos++]));
+                break;
+            case 2:
+                if (end - pos < 2) return std::nullopt;
+                out.push_back(static_cast<uint16_t>(p[pos] | (p[pos + 1] << 8)));
+                pos += 2;
+                break;
+            default: {
+                uint8_t length = p[pos++];
+                uint8_t correction = 0;
+                uint8_t runHigh = 0;
+                if (length & 0x80) {
+                    if (pos >= end) return std::nullopt;
+                    correction = p[pos++];
+                    runHigh = high;
+                }
+                for (int n = (length & 0x7f) + 2; n > 0; --n) {
+                    size_t at = out.size();
+                    if (at >= oemName.size()) return std::nullopt;
+                    uint8_t low =
+                        static_cast<uint8_t>(static_cast<uint8_t>(oemName[at]) + correction);
+                    out.push_back(static_cast<uint16_t>((runHigh << 8) | low));
+                }
+                break;
+            }
+        }
+        if (out.size() > kMaxNameUnits) return std::nullopt;
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(const std::vector<uint16_t>& units) {
+    std::string out;
+    for (size_t i = 0; i < units.size(); ++i) {
+        uint32_t u = units[i];
+        if (u == 0) break;
+        if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u < 0xE000) {
+            AppendUtf8(out, 0xFFFD);
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+std::string CutUtf8(const std::string& s, size_t maxBytes) {
+    if (s.size() <= maxBytes) return s;
+    size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<uint8_t>(s[cut]) & 0xC0) == 0x80) --cut;
+    return s.substr(0, cut);
+}
+
+}  // namespace kiv::rar

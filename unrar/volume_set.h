@@ -1,0 +1,55 @@
+// The walk over the volumes of a set: proposes and opens each next volume, asks the caller
+// through the change-volume callback, and checks that the new volume continues the set.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "unrar/byte_source.h"
+#include "unrar/format_reader.h"
+#include "unrar/output_file.h"
+#include "unrar/unrar.h"
+
+namespace kiv::rar {
+
+class VolumeSet {
+public:
+    // Opens the first volume; throws RarError (ERAR_EOPEN, ERAR_BAD_ARCHIVE, ...).
+    explicit VolumeSet(const std::string& firstVolume);
+
+    void SetChangeVolumeProc(CHANGEVOLPROC proc) { m_changeVolume = proc; }
+    const std::string& CurrentName() const { return m_name; }
+    const ByteSource& Current() const { return *m_file; }
+    const ArchiveInfo& Info() const { return m_reader->Info(); }
+    const FileIds& Volumes() const { return m_volumes; }
+
+    // The next block of the current volume. Throws RarError (ERAR_BAD_DATA) for damage and for
+    // an end-of-archive block whose volume number breaks the sequence.
+    Block Next();
+    // Moves to the volume after the current one. continued is the entry part whose
+    // continuation must open the new volume, or null when the new volume must start with a
+    // fresh entry. Throws RarError: ERAR_EOPEN when the volume is missing, cannot be opened or
+    // the callback answers 0; ERAR_BAD_DATA when it does not continue the set.
+    void Advance(const EntryHeader* continued);
+    // True when the proposed next volume exists (for sets whose volumes carry no end block).
+    bool NextExists() const;
+
+private:
+    std::string ProposeNext() const;
+    std::string AskForVolume(std::string name) const;
+    void CheckContinues(const ArchiveInfo& info, const Block& first, const EntryHeader* continued,
+                        const std::string& name) const;
+
+    CHANGEVOLPROC m_changeVolume = nullptr;
+    std::unique_ptr<VolumeFile> m_file;
+    std::unique_ptr<FormatReader> m_reader;
+    std::string m_name;
+    bool m_setUsesFirstFlag = false;
+    uint64_t m_index = 0;                  // volumes walked since the first one opened
+    std::optional<uint64_t> m_numberBase;  // end-block volume number minus m_index
+    std::optional<Block> m_peeked;
+    FileIds m_volumes;
+};
+
+}  // namespace kiv::rar

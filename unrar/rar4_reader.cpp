@@ -116,6 +116,14 @@ Block Rar4Reader::Next() {
             return block;
         }
 
+        // Old comment, authenticity, subblock, recovery and signature blocks are skipped by
+        // their sizes; any other type must at least pass its header check.
+        if (type < 0x75 || type > 0x79) {
+            std::string header = ReadHeaderBytes(here, size);
+            if (HeaderCrc(header, size) != StoredCrc(header)) {
+                Cursor::Fail("header check value mismatch");
+            }
+        }
         uint64_t next = here + size;
         if (flags & kLongBlock) {
             if (size < 11) Cursor::Fail("long block without its data size");

@@ -1,0 +1,468 @@
+// Writes stored RAR 1.5-4.x and RAR 5.0 archives and volume sets for tests and benchmarks.
+#include "tools/rarfixture/rar_writer.h"
+
+#include <blake2.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <zlib.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <stdexcept>
+
+namespace kiv::fixture {
+
+namespace {
+
+constexpr size_t kCopyChunk = 1 << 20;
+
+using Bytes = std::string;
+
+void Put8(Bytes& b, uint32_t v) {
+    b += static_cast<char>(v & 0xff);
+}
+void Put16(Bytes& b, uint32_t v) {
+    Put8(b, v);
+    Put8(b, v >> 8);
+}
+void Put32(Bytes& b, uint32_t v) {
+    Put16(b, v & 0xffff);
+    Put16(b, v >> 16);
+}
+void PutVint(Bytes& b, uint64_t v) {
+    do {
+        uint8_t byte = v & 0x7f;
+        v >>= 7;
+        if (v) byte |= 0x80;
+        b += static_cast<char>(byte);
+    } while (v);
+}
+void Set16(Bytes& b, size_t at, uint32_t v) {
+    b[at] = static_cast<char>(v & 0xff);
+    b[at + 1] = static_cast<char>((v >> 8) & 0xff);
+}
+
+uint32_t Crc(const Bytes& b, size_t from = 0) {
+    return static_cast<uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(b.data()) + from, b.size() - from));
+}
+
+uint32_t DosTime(int64_t t) {
+    time_t tt = static_cast<time_t>(t);
+    struct tm tm {};
+    localtime_r(&tt, &tm);
+    if (tm.tm_year < 80) return 0;
+    return (static_cast<uint32_t>(tm.tm_year - 80) << 25) |
+           (static_cast<uint32_t>(tm.tm_mon + 1) << 21) |
+           (static_cast<uint32_t>(tm.tm_mday) << 16) | (static_cast<uint32_t>(tm.tm_hour) << 11) |
+           (static_cast<uint32_t>(tm.tm_min) << 5) | (static_cast<uint32_t>(tm.tm_sec) / 2);
+}
+
+std::vector<uint16_t> Utf8ToUtf16(const std::string& s) {
+    std::vector<uint16_t> out;
+    for (size_t i = 0; i < s.size();) {
+        auto c = static_cast<uint8_t>(s[i]);
+        uint32_t cp = c;
+        size_t len = 1;
+        if (c >= 0xF0 && i + 3 < s.size() + 0) {
+            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
+                 (s[i + 3] & 0x3Fu);
+            len = 4;
+        } else if (c >= 0xE0 && i + 2 < s.size()) {
+            cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
+            len = 3;
+        } else if (c >= 0xC0 && i + 1 < s.size()) {
+            cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
+            len = 2;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<uint16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+// The RAR 1.5-4.x Unicode form: an ASCII stand-in name, a zero byte, the shared high byte,
+// then per unit opcode 0 (low byte, high 0), 1 (low byte with the shared high byte) or 2 (both).
+Bytes EncodeUnicodeName(const std::string& name) {
+    std::vector<uint16_t> units = Utf8ToUtf16(name);
+    Bytes out;
+    for (uint16_t u : units) out += u < 0x80 ? static_cast<char>(u) : '_';
+    out += '\0';
+    uint8_t high = 0;
+    for (uint16_t u : units) {
+        if (u >> 8) {
+            high = static_cast<uint8_t>(u >> 8);
+            break;
+        }
+    }
+    out += static_cast<char>(high);
+    for (size_t i = 0; i < units.size(); i += 4) {
+        uint8_t flags = 0;
+        Bytes group;
+        for (size_t k = 0; k < 4 && i + k < units.size(); ++k) {
+            uint16_t u = units[i + k];
+            uint8_t op = (u >> 8) == 0 ? 0 : (u >> 8) == high ? 1 : 2;
+            flags |= static_cast<uint8_t>(op << (6 - 2 * k));
+            group += static_cast<char>(u & 0xff);
+            if (op == 2) group += static_cast<char>(u >> 8);
+        }
+        out += static_cast<char>(flags);
+        out += group;
+    }
+    return out;
+}
+
+Bytes Rar4Name(const FixtureEntry& e) {
+    std::string name = e.name;
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return e.nameForm == NameForm::Unicode ? EncodeUnicodeName(name) : name;
+}
+
+struct Part {
+    uint64_t size = 0;
+    uint64_t total = 0;
+    bool splitBefore = false;
+    bool splitAfter = false;
+    uint32_t crc = 0;                 // of this part when split after it, else of the whole entry
+    const uint8_t* blake2 = nullptr;  // the whole entry's hash, on its last part
+};
+
+Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
+    const Bytes name = Rar4Name(e);
+    const bool large = p.total > 0xffffffffu || p.size > 0xffffffffu;
+    uint32_t flags = 0x8000 | (p.splitBefore ? 0x01 : 0) | (p.splitAfter ? 0x02 : 0) |
+                     (e.encrypted ? 0x04 : 0) | (e.directory ? 0xE0 : 0) | (large ? 0x100 : 0) |
+                     (e.nameForm != NameForm::Oem ? 0x200 : 0);
+    Bytes h;
+    Put16(h, 0);
+    Put8(h, 0x74);
+    Put16(h, flags);
+    Put16(h, 0);
+    Put32(h, static_cast<uint32_t>(p.size));
+    Put32(h, static_cast<uint32_t>(p.total));
+    Put8(h, e.hostOs);
+    Put32(h, p.crc);
+    Put32(h, DosTime(e.mtime));
+    Put8(h, 29);
+    Put8(h, e.method);
+    Put16(h, static_cast<uint32_t>(name.size()));
+    Put32(h, e.attr);
+    if (large) {
+        Put32(h, static_cast<uint32_t>(p.size >> 32));
+        Put32(h, static_cast<uint32_t>(p.total >> 32));
+    }
+    h += name;
+    if (h.size() > 0xffff) throw std::runtime_error("name too long for a RAR 1.5-4.x header");
+    Set16(h, 5, static_cast<uint32_t>(h.size()));
+    Set16(h, 0, Crc(h, 2) & 0xffff);
+    return h;
+}
+
+Bytes Rar5Block(const Bytes& body) {
+    Bytes sized;
+    PutVint(sized, body.size());
+    sized += body;
+    Bytes block;
+    Put32(block, Crc(sized));
+    return block + sized;
+}
+
+Bytes Rar5FileHeader(const FixtureEntry& e, const Part& p) {
+    Bytes extra;
+    if (e.encrypted) {
+        Bytes rec;
+        PutVint(rec, 1);  // encryption record: version, flags, KDF count, salt, IV
+        PutVint(rec, 0);
+        PutVint(rec, 0);
+        Put8(rec, 15);
+        rec += Bytes(32, '\0');
+        PutVint(extra, rec.size());
+        extra += rec;
+    }
+    if (p.blake2 != nullptr) {
+        Bytes rec;
+        PutVint(rec, 2);
+        PutVint(rec, 0);
+        rec.append(reinterpret_cast<const char*>(p.blake2), 32);
+        PutVint(extra, rec.size());
+        extra += rec;
+    }
+    const bool withCrc = !e.blake2 || p.splitAfter;
+    Bytes body;
+    PutVint(body, 2);
+    PutVint(body, 0x02 | (extra.empty() ? 0 : 0x01) | (p.splitBefore ? 0x08 : 0) |
+                      (p.splitAfter ? 0x10 : 0));
+    if (!extra.empty()) PutVint(body, extra.size());
+    PutVint(body, p.size);
+    PutVint(body, (e.directory ? 0x01 : 0) | 0x02 | (withCrc ? 0x04 : 0));
+    PutVint(body, p.total);
+    PutVint(body, e.attr);
+    Put32(body, static_cast<uint32_t>(e.mtime));
+    if (withCrc) Put32(body, p.crc);
+    PutVint(body, e.directory ? 0 : static_cast<uint64_t>(e.method - 0x30) << 7);
+    PutVint(body, e.hostOs == 3 ? 1 : 0);
+    PutVint(body, e.name.size());
+    body += e.name;
+    body += extra;
+    return Rar5Block(body);
+}
+
+class Source {
+public:
+    explicit Source(const FixtureEntry& e) : m_entry(e) {
+        if (!e.sourcePath.empty()) {
+            m_fd = ::open(e.sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
+            if (m_fd < 0) throw std::runtime_error("cannot open " + e.sourcePath);
+            m_size = static_cast<uint64_t>(::lseek(m_fd, 0, SEEK_END));
+        } else {
+            m_size = e.data.size();
+        }
+    }
+    ~Source() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    uint64_t Size() const { return m_size; }
+    void Read(uint64_t offset, uint8_t* out, size_t n) const {
+        if (m_fd < 0) {
+            std::memcpy(out, m_entry.data.data() + offset, n);
+            return;
+        }
+        if (::pread(m_fd, out, n, static_cast<off_t>(offset)) != static_cast<ssize_t>(n)) {
+            throw std::runtime_error("cannot read " + m_entry.sourcePath);
+        }
+    }
+
+private:
+    const FixtureEntry& m_entry;
+    int m_fd = -1;
+    uint64_t m_size = 0;
+};
+
+class SetWriter {
+public:
+    SetWriter(std::string path, const FixtureOptions& o) : m_path(std::move(path)), m_options(o) {}
+    ~SetWriter() {
+        if (m_fd >= 0) ::close(m_fd);
+        if (!m_done) {
+            for (const std::string& t : m_temps) ::unlink(t.c_str());
+        }
+    }
+
+    void Add(const FixtureEntry& e);
+    std::vector<std::string> Finish();
+
+private:
+    bool IsSet() const { return m_options.volumeSize > 0; }
+    bool Rar5() const { return m_options.format == ArchiveFormat::Rar5; }
+    Bytes Header(const FixtureEntry& e, const Part& p) const {
+        return Rar5() ? Rar5FileHeader(e, p) : Rar4FileHeader(e, p);
+    }
+    uint64_t EndReserve() const {
+        return !m_options.endBlocks ? 0 : Rar5() ? 8 : 7 + (m_options.volumeNumbers ? 2 : 0);
+    }
+    void OpenVolume();
+    void CloseVolume(bool last);
+    void Write(const Bytes& b) { WriteRaw(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
+    void WriteRaw(const uint8_t* data, size_t n);
+
+    std::string m_path;
+    FixtureOptions m_options;
+    std::vector<std::string> m_temps;
+    int m_fd = -1;
+    uint64_t m_pos = 0;
+    bool m_hasEntry = false;
+    bool m_done = false;
+};
+
+void SetWriter::WriteRaw(const uint8_t* data, size_t n) {
+    while (n > 0) {
+        ssize_t done = ::write(m_fd, data, n);
+        if (done <= 0)
+            throw std::runtime_error(std::string("write failed: ") + std::strerror(errno));
+        data += done;
+        n -= static_cast<size_t>(done);
+        m_pos += static_cast<uint64_t>(done);
+    }
+}
+
+void SetWriter::OpenVolume() {
+    std::string temp = m_path + ".fixture-" + std::to_string(m_temps.size());
+    m_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (m_fd < 0) throw std::runtime_error("cannot create " + temp);
+    m_temps.push_back(temp);
+    m_pos = 0;
+    m_hasEntry = false;
+    const size_t index = m_temps.size() - 1;
+    if (Rar5()) {
+        Write(Bytes("Rar!\x1a\x07\x01\x00", 8));
+        Bytes body;
+        PutVint(body, 1);
+        PutVint(body, 0);
+        PutVint(body, (IsSet() ? 0x01 : 0) | (IsSet() && index > 0 ? 0x02 : 0));
+        if (IsSet() && index > 0) PutVint(body, index);
+        Write(Rar5Block(body));
+    } else {
+        Write(Bytes("Rar!\x1a\x07\x00", 7));
+        uint32_t flags = IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0;
+        if (IsSet() && m_options.naming == VolumeNaming::New) flags |= 0x10;
+        Bytes h;
+        Put16(h, 0);
+        Put8(h, 0x73);
+        Put16(h, flags);
+        Put16(h, 13);
+        h += Bytes(6, '\0');
+        Set16(h, 0, Crc(h, 2) & 0xffff);
+        Write(h);
+    }
+}
+
+void SetWriter::CloseVolume(bool last) {
+    if (m_options.endBlocks) {
+        const bool next = !last && m_options.nextVolumeFlag;
+        if (Rar5()) {
+            Bytes body;
+            PutVint(body, 5);
+            PutVint(body, 0);
+            PutVint(body, next ? 1 : 0);
+            Write(Rar5Block(body));
+        } else {
+            Bytes h;
+            Put16(h, 0);
+            Put8(h, 0x7b);
+            Put16(h, (next ? 0x01 : 0) | (m_options.volumeNumbers ? 0x08 : 0));
+            Put16(h, 0);
+            if (m_options.volumeNumbers) Put16(h, static_cast<uint32_t>(m_temps.size() - 1));
+            Set16(h, 5, static_cast<uint32_t>(h.size()));
+            Set16(h, 0, Crc(h, 2) & 0xffff);
+            Write(h);
+        }
+    }
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+void SetWriter::Add(const FixtureEntry& e) {
+    if (m_fd < 0) OpenVolume();
+    Source source(e);
+    const uint64_t total = e.directory ? 0 : source.Size();
+    std::vector<uint8_t> buffer(kCopyChunk);
+    uLong whole = crc32(0, nullptr, 0);
+    blake2sp_state hash;
+    blake2sp_init(&hash, 32);
+    for (uint64_t at = 0; at < total;) {
+        size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, total - at));
+        source.Read(at, buffer.data(), n);
+        whole = crc32_z(whole, buffer.data(), n);
+        blake2sp_update(&hash, buffer.data(), n);
+        at += n;
+    }
+    uint8_t digest[32];
+    blake2sp_final(&hash, digest, 32);
+
+    uint64_t done = 0;
+    bool first = true;
+    do {
+        Part p;
+        p.total = total;
+        p.size = total - done;
+        p.splitBefore = !first;
+        uint64_t headerSize = Header(e, p).size();
+        if (IsSet()) {
+            const uint64_t need = m_pos + headerSize + EndReserve() + (p.size > 0 ? 1 : 0);
+            if (need > m_options.volumeSize && m_hasEntry) {
+                CloseVolume(false);
+                OpenVolume();
+            }
+            const uint64_t used = m_pos + headerSize + EndReserve();
+            const uint64_t room = used < m_options.volumeSize ? m_options.volumeSize - used : 0;
+            p.size = std::min(p.size, std::max<uint64_t>(room, p.size > 0 ? 1 : 0));
+        }
+        p.splitAfter = done + p.size < total;
+        p.blake2 = (e.blake2 && !p.splitAfter) ? digest : nullptr;
+        const uint64_t headerAt = m_pos;
+        Write(Bytes(Header(e, p).size(), '\0'));
+        uLong partCrc = crc32(0, nullptr, 0);
+        for (uint64_t at = 0; at < p.size;) {
+            size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, p.size - at));
+            source.Read(done + at, buffer.data(), n);
+            partCrc = crc32_z(partCrc, buffer.data(), n);
+            WriteRaw(buffer.data(), n);
+            at += n;
+        }
+        p.crc = static_cast<uint32_t>(p.splitAfter ? partCrc : whole);
+        const Bytes header = Header(e, p);
+        if (::pwrite(m_fd, header.data(), header.size(), static_cast<off_t>(headerAt)) !=
+            static_cast<ssize_t>(header.size())) {
+            throw std::runtime_error("cannot write a header");
+        }
+        m_hasEntry = true;
+        done += p.size;
+        first = false;
+        if (p.splitAfter) {
+            CloseVolume(false);
+            OpenVolume();
+        }
+    } while (done < total);
+}
+
+std::vector<std::string> SetWriter::Finish() {
+    if (m_fd < 0) OpenVolume();
+    CloseVolume(true);
+    std::vector<std::string> names = VolumeNames(m_path, m_options, m_temps.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (::rename(m_temps[i].c_str(), names[i].c_str()) != 0) {
+            throw std::runtime_error("cannot rename to " + names[i]);
+        }
+    }
+    m_done = true;
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> VolumeNames(const std::string& path, const FixtureOptions& options,
+                                     size_t count) {
+    if (options.volumeSize == 0) return {path};
+    std::string stem = path;
+    if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".rar") == 0) {
+        stem.resize(stem.size() - 4);
+    }
+    std::vector<std::string> names;
+    if (options.naming == VolumeNaming::Old) {
+        names.push_back(stem + ".rar");
+        for (size_t i = 1; i < count; ++i) {
+            char ext[8];
+            std::snprintf(ext, sizeof ext, ".%c%02zu", static_cast<char>('r' + (i - 1) / 100),
+                          (i - 1) % 100);
+            names.push_back(stem + ext);
+        }
+        return names;
+    }
+    int digits = options.partDigits;
+    if (digits == 0) digits = static_cast<int>(std::to_string(count).size());
+    for (size_t i = 0; i < count; ++i) {
+        char part[32];
+        std::snprintf(part, sizeof part, ".part%0*zu.rar", digits, i + 1);
+        names.push_back(stem + part);
+    }
+    return names;
+}
+
+std::vector<std::string> WriteRarArchive(const std::string& path,
+                                         const std::vector<FixtureEntry>& entries,
+                                         const FixtureOptions& options) {
+    SetWriter writer(path, options);
+    for (const FixtureEntry& e : entries) writer.Add(e);
+    return writer.Finish();
+}
+
+}  // namespace kiv::fixture

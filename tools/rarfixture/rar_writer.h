@@ -1,0 +1,53 @@
+// Writes stored RAR 1.5-4.x and RAR 5.0 archives and volume sets for tests and benchmarks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kiv::fixture {
+
+enum class ArchiveFormat { Rar4, Rar5 };
+// How a RAR 1.5-4.x name is stored: its bytes as they are (an OEM name), the Unicode form
+// (an ASCII stand-in, a zero byte, then the encoded UTF-16 units), or UTF-8 with the Unicode
+// flag and no zero byte. RAR 5.0 names are always UTF-8.
+enum class NameForm { Oem, Unicode, Utf8 };
+// Old: name.rar, name.r00, name.r01 ...; New: name.part1.rar ... (digits for the set's size).
+enum class VolumeNaming { Old, New };
+
+struct FixtureEntry {
+    std::string name;        // '/' separated; stored with '\' in RAR 1.5-4.x
+    std::string data;        // the contents, unless sourcePath is set
+    std::string sourcePath;  // read the contents from this file (for large entries)
+    bool directory = false;
+    uint32_t hostOs = 2;  // 0 MS-DOS, 2 Windows, 3 Unix; RAR 5.0 stores 0 or 1 for 2 or 3
+    uint32_t attr = 0x20;
+    int64_t mtime = 1600000000;  // Unix seconds
+    NameForm nameForm = NameForm::Oem;
+    bool encrypted = false;  // the header flag (RAR 5.0: an encryption record), data unchanged
+    uint8_t method = 0x30;   // any other value marks the (unchanged) data as compressed
+    bool blake2 = false;     // RAR 5.0: a BLAKE2sp record instead of the CRC-32
+};
+
+struct FixtureOptions {
+    ArchiveFormat format = ArchiveFormat::Rar4;
+    uint64_t volumeSize = 0;  // largest volume file; 0 writes one archive that is no volume
+    VolumeNaming naming = VolumeNaming::New;
+    bool endBlocks = true;       // end-of-archive blocks (old RAR 1.5/2.x sets have none)
+    bool nextVolumeFlag = true;  // their next-volume flag on all volumes but the last
+    bool volumeNumbers = true;   // volume numbers in RAR 1.5-4.x end blocks
+    int partDigits = 0;          // digits of partN; 0 chooses from the number of volumes
+};
+
+// Writes the archive or volume set. path names the archive, or for a set its base name
+// ("dir/name.rar" gives dir/name.part1.rar ... or dir/name.rar, dir/name.r00 ...).
+// Returns the volume paths in order. Throws std::runtime_error.
+std::vector<std::string> WriteRarArchive(const std::string& path,
+                                         const std::vector<FixtureEntry>& entries,
+                                         const FixtureOptions& options);
+
+// The volume names of a set of count volumes, as WriteRarArchive names them.
+std::vector<std::string> VolumeNames(const std::string& path, const FixtureOptions& options,
+                                     size_t count);
+
+}  // namespace kiv::fixture

@@ -57,17 +57,19 @@ private:
     void SetOrdinal(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
     void ReadCollection(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
     void SetEvent(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
-    void ReadDefined(TPersistent& target, const std::string& name, const DesignValue& value,
-                     const DesignProperty& property);
+    void ReadDefined(TPersistent& target, const std::string& name, const DesignProperty& property);
     void ResolveFixups();
     void FinishLoading();
     void Undo();
     [[noreturn]] void Fail(int line, int column, const std::string& problem) const;
+    template <typename Action>
+    void At(int line, int column, Action&& action) const;
 
     std::string m_designName;
     BundledFileResolver m_files;
     TComponent* m_root = nullptr;
     std::vector<TComponent*> m_created;  // creation order, the root first
+    std::vector<const DesignObject*> m_createdAt;
     std::vector<Fixup> m_fixups;
     // The defined property being looked for while DefineProperties runs.
     const std::string* m_wantedName = nullptr;

@@ -1,7 +1,9 @@
 // DesignWriter: writes a component, its published values and its children as design text.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/filer.h"
 
@@ -10,6 +12,7 @@ namespace kiv {
 class ClassInfo;
 class TComponent;
 class TPersistent;
+struct PropertyInfo;
 
 // Writes the syntax DesignParser reads: per object its stored published properties in
 // registration order (skipping not-stored properties and those at their default), nested
@@ -32,8 +35,13 @@ public:
 private:
     void WriteObject(TComponent& component, int indent);
     void WriteProperties(TPersistent& object, const std::string& prefix, int indent);
+    void WriteProperty(TPersistent& object, const PropertyInfo& property, const std::string& name,
+                       int indent);
+    void WriteCollection(TPersistent& object, const PropertyInfo& property, const std::string& name,
+                         int indent);
     void WriteValue(const DesignValue& value, int indent);
-    void WriteString(const std::string& text);
+    void WriteBinary(const std::vector<std::uint8_t>& bytes, int indent);
+    static std::string QuotedString(const std::string& text);
     void Line(int indent, const std::string& text);
 
     std::string m_out;

@@ -211,25 +211,24 @@ void DeviceContext::Polygon(std::span<const TPoint> points) {
         top = std::min(top, p.Y);
         bottom = std::max(bottom, p.Y);
     }
-    // Alternate fill: a pixel is inside when a ray from its centre crosses an odd count of edges.
+    // Alternate fill, sampled at each pixel's top-left corner so that the fill meets the
+    // outline drawn through the same vertices: a pixel is inside when a ray from its corner
+    // crosses an odd count of edges.
     std::vector<Span> inside;
     std::vector<double> crossings;
     for (int y = top; y < bottom; ++y) {
-        const double cy = y + 0.5;
         crossings.clear();
         for (std::size_t i = 0; i < device.size(); ++i) {
             const TPoint a = device[i];
             const TPoint b = device[(i + 1) % device.size()];
             if (a.Y == b.Y) continue;
-            const double lo = std::min(a.Y, b.Y);
-            const double hi = std::max(a.Y, b.Y);
-            if (cy < lo || cy >= hi) continue;
-            crossings.push_back(a.X + (cy - a.Y) * (b.X - a.X) / double(b.Y - a.Y));
+            if (y < std::min(a.Y, b.Y) || y >= std::max(a.Y, b.Y)) continue;
+            crossings.push_back(a.X + double(y - a.Y) * (b.X - a.X) / double(b.Y - a.Y));
         }
         std::sort(crossings.begin(), crossings.end());
         for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-            const int x0 = int(std::ceil(crossings[i] - 0.5));
-            const int x1 = int(std::ceil(crossings[i + 1] - 0.5));
+            const int x0 = int(std::ceil(crossings[i]));
+            const int x1 = int(std::ceil(crossings[i + 1]));
             if (x1 > x0) inside.push_back({y, x0, x1});
         }
     }

@@ -68,8 +68,9 @@ constexpr TColor CLR_INVALID = 0xFFFFFFFF;
 //
 // Pixel rules, as GDI: rectangles exclude their right and bottom edges; lines leave out their
 // end point; Rectangle and Ellipse with the null pen fill one pixel less to the right and below;
-// polygons fill the pixels whose centres lie inside (alternate rule) and outline every vertex.
-// FillRect, FrameRect, PatBlt and BitBlt ignore the ROP2 mode; pens and shape fills obey it.
+// polygons fill the pixels whose top-left corners lie inside (alternate rule) and outline every
+// vertex. FillRect, FrameRect, PatBlt and BitBlt ignore the ROP2 mode; pens and shape fills obey
+// it.
 //
 // Initial state as a fresh GDI context: black text on a white OPAQUE background, white solid
 // brush, black one-pixel pen, R2_COPYPEN, origins (0, 0), no clip region, pen at (0, 0).

@@ -79,6 +79,86 @@ inline TLZR::Match Lookup(std::uint16_t* table, const std::uint8_t* src, std::ui
     return match;
 }
 
+// Decodes the items of a coded block of s >= 3 bytes into dst[0, capacity); returns the
+// output size. Every length is checked before it is used.
+std::size_t UnpackItems(const std::uint8_t* src, std::size_t s, std::uint8_t* dst,
+                        std::size_t capacity) {
+    std::uint32_t flags = (std::uint32_t{src[1]} << 8) | src[2];
+    unsigned bits = 16;
+    std::size_t in = 3;
+    std::size_t out = 0;
+    while (in < s) {
+        if (bits == 0) {
+            if (s - in < 2) Damaged(FormatMessage("flag word at block offset %d cut off", in));
+            flags = (std::uint32_t{src[in]} << 8) | src[in + 1];
+            in += 2;
+            bits = 16;
+        }
+        if ((flags & 0x8000) == 0) {
+            // Consecutive literals go in one copy; zero bits past the block's end are padding.
+            std::size_t count =
+                std::min<std::size_t>(bits, std::countl_zero(static_cast<std::uint16_t>(flags)));
+            count = std::min(count, s - in);
+            if (count == 0) Damaged(FormatMessage("literal at block offset %d cut off", in));
+            if (count > capacity - out) {
+                Damaged(FormatMessage("literal passes the end of the %d-byte output", capacity));
+            }
+            if (s - in >= 16 && capacity - out >= 16) {
+                std::memcpy(dst + out, src + in, 16);  // fixed size: no call; the rest is rewritten
+            } else {
+                std::memcpy(dst + out, src + in, count);
+            }
+            out += count;
+            in += count;
+            flags = (flags << count) & 0xFFFF;
+            bits -= static_cast<unsigned>(count);
+            continue;
+        }
+        flags = (flags << 1) & 0xFFFF;
+        --bits;
+        if (s - in < 2) Damaged(FormatMessage("back reference at block offset %d cut off", in));
+        const std::size_t distance = src[in] * 16u + (src[in + 1] >> 4);
+        if (distance == 0) {
+            if (s - in < 4) Damaged(FormatMessage("run at block offset %d cut off", in));
+            const std::size_t length = src[in + 1] * 256u + src[in + 2] + kMinRun;
+            if (length > capacity - out) {
+                Damaged(FormatMessage(
+                    "run of %d bytes at output offset %d passes the end of the %d-byte output",
+                    length, out, capacity));
+            }
+            std::memset(dst + out, src[in + 3], length);
+            out += length;
+            in += 4;
+            continue;
+        }
+        const std::size_t length = (src[in + 1] & 0x0F) + kMinMatch;
+        if (distance > out) {
+            Damaged(
+                FormatMessage("back reference of distance %d at output offset %d reaches "
+                              "before the start of the block",
+                              distance, out));
+        }
+        if (length > capacity - out) {
+            Damaged(FormatMessage(
+                "copy of %d bytes at output offset %d passes the end of the %d-byte output", length,
+                out, capacity));
+        }
+        std::uint8_t* to = dst + out;
+        const std::uint8_t* from = to - distance;
+        if (distance >= kMaxMatch && capacity - out >= kMaxMatch) {
+            // Apart and with room: one fixed-size copy; bytes past `length` are overwritten
+            // by the items that follow.
+            std::memcpy(to, from, kMaxMatch);
+        } else {
+            // Byte by byte: an overlapping copy repeats the bytes it has just written.
+            for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
+        }
+        out += length;
+        in += 2;
+    }
+    return out;
+}
+
 }  // namespace
 
 TLZR::TLZR() : m_table(new (std::nothrow) std::uint16_t[kTableSize]) {
@@ -173,66 +253,7 @@ std::uint16_t TLZR::UnpackBlock(const std::uint8_t* src, std::uint8_t* dst, std:
         return static_cast<std::uint16_t>(length);
     }
     if (s < 3) Damaged("first flag word cut off by the end of the block");
-
-    std::uint32_t flags = (std::uint32_t{src[1]} << 8) | src[2];
-    unsigned bits = 16;
-    std::size_t in = 3;
-    std::size_t out = 0;
-    while (in < s) {
-        if (bits == 0) {
-            if (s - in < 2) Damaged(FormatMessage("flag word at block offset %d cut off", in));
-            flags = (std::uint32_t{src[in]} << 8) | src[in + 1];
-            in += 2;
-            bits = 16;
-        }
-        const bool reference = (flags & 0x8000) != 0;
-        flags <<= 1;
-        --bits;
-        if (!reference) {
-            if (in >= s) Damaged(FormatMessage("literal at block offset %d cut off", in));
-            if (out >= capacity) {
-                Damaged(FormatMessage("literal passes the end of the %d-byte output", capacity));
-            }
-            dst[out++] = src[in++];
-            continue;
-        }
-        if (s - in < 2) Damaged(FormatMessage("back reference at block offset %d cut off", in));
-        const std::size_t distance = src[in] * 16u + (src[in + 1] >> 4);
-        if (distance == 0) {
-            if (s - in < 4) Damaged(FormatMessage("run at block offset %d cut off", in));
-            const std::size_t length = src[in + 1] * 256u + src[in + 2] + kMinRun;
-            if (length > capacity - out) {
-                Damaged(
-                    FormatMessage("run of %d bytes at output offset %d passes the end of the "
-                                  "%d-byte output",
-                                  length, out, capacity));
-            }
-            std::memset(dst + out, src[in + 3], length);
-            out += length;
-            in += 4;
-            continue;
-        }
-        const std::size_t length = (src[in + 1] & 0x0F) + kMinMatch;
-        if (distance > out) {
-            Damaged(
-                FormatMessage("back reference of distance %d at output offset %d reaches "
-                              "before the start of the block",
-                              distance, out));
-        }
-        if (length > capacity - out) {
-            Damaged(
-                FormatMessage("copy of %d bytes at output offset %d passes the end of the "
-                              "%d-byte output",
-                              length, out, capacity));
-        }
-        // Byte by byte on purpose: source and destination may overlap, repeating a pattern.
-        std::uint8_t* to = dst + out;
-        const std::uint8_t* from = to - distance;
-        for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
-        out += length;
-        in += 2;
-    }
-    return static_cast<std::uint16_t>(out);
+    return static_cast<std::uint16_t>(UnpackItems(src, s, dst, capacity));
 }
 
 }  // namespace kiv

@@ -50,7 +50,8 @@ std::string CutToLimit(std::string_view value) {
 }
 
 Status ReadWholeFile(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO in place of the file must not hang the reader; regular files ignore it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Status::Failure(ErrnoText("Cannot open", path, errno));
     struct stat info {};
     Status status = Status::Ok();

@@ -5,7 +5,7 @@
 
 namespace kiv::platform {
 
-// Milliseconds since an unspecified start (boot), wrapping at 2^32 like GetTickCount: compute
+// Milliseconds since an arbitrary start (boot), wrapping at 2^32 like GetTickCount: compute
 // intervals as unsigned differences, which stay right across one wrap.
 std::uint32_t TickCount();
 

@@ -1,6 +1,8 @@
 // The profile reader's rules: names, blanks, quotes, comments, duplicates, limits, files.
 #include "platform/ini_file.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
@@ -153,6 +155,13 @@ TEST_F(IniFileOnDisk, MissingFileGivesDefaultsAndSaysWhy) {
 TEST_F(IniFileOnDisk, FolderIsRefused) {
     IniFile ini;
     EXPECT_FALSE(ini.LoadFromFile(m_temp.Path()).ok());
+    EXPECT_EQ(ini.ReadString("KIV", "A", "d"), "d");
+}
+
+TEST_F(IniFileOnDisk, FifoIsRefusedWithoutWaitingForAWriter) {
+    ASSERT_EQ(::mkfifo((m_temp / "kiv.ini").c_str(), 0644), 0);
+    IniFile ini;
+    EXPECT_FALSE(ini.LoadFromFile(m_temp / "kiv.ini").ok());
     EXPECT_EQ(ini.ReadString("KIV", "A", "d"), "d");
 }
 

@@ -1,0 +1,3 @@
+object TWidget
+  Caption = #233
+end

@@ -9,9 +9,9 @@
 //   the Unicode form are the archive's own bytes (OEM code page); names stored in the Unicode
 //   form and every RAR 5.0 name are UTF-8. A name longer than 259 bytes is cut at a character
 //   boundary, and RARProcessFile refuses to extract that entry with ERAR_SMALL_BUF.
-// - Flags: RAR 1.5-4.x header flags as stored; for RAR 5.0 the same bits are composed:
-//   0x01 continued from the previous volume, 0x02 continued in the next, 0x04 encrypted,
-//   0x10 solid, 0xE0 folder.
+// - Flags: RAR 1.5-4.x header flags as stored (0xE0 all set: a folder); for RAR 5.0 the same
+//   bits are composed: 0x01 continued from the previous volume, 0x02 continued in the next,
+//   0x04 encrypted, 0x10 solid, 0x20 folder.
 // - HostOS: 0 MS-DOS, 1 OS/2, 2 Windows, 3 Unix (RAR 5.0 hosts Windows/Unix map to 2/3).
 // - FileTime: DOS date-time in local time (RAR 5.0 Unix times are converted).
 // - PackSize, UnpSize: the low 32 bits; FileCRC: the CRC-32 stored in the entry's first header

@@ -244,14 +244,17 @@ bool DeviceContext::BrushPixel(const Brush& brush, int dx, int dy, QRgb& out) co
 
 void DeviceContext::BrushSpan(int y, int x0, int x1, const Brush& brush, bool mix) {
     if (brush.style == BS_NULL) return;
+    const bool solid = brush.style == BS_SOLID;
+    const QRgb solidValue = solid ? ToQRgb(brush.color) | kOpaque : 0;
     for (const TRect& c : m_clipRects) {
         if (y < c.Top || y >= c.Bottom) continue;
         const int from = std::max(x0, c.Left);
         const int to = std::min(x1, c.Right);
+        if (from >= to) continue;
         QRgb* row = reinterpret_cast<QRgb*>(m_image->scanLine(y));
         for (int x = from; x < to; ++x) {
-            QRgb value;
-            if (!BrushPixel(brush, x, y, value)) continue;
+            QRgb value = solidValue;
+            if (!solid && !BrushPixel(brush, x, y, value)) continue;
             row[x] = mix ? Rop2Mix(m_state.rop2, value, row[x]) : (value | kOpaque);
         }
     }

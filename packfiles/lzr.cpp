@@ -62,10 +62,12 @@ inline TLZR::Match Lookup(std::uint16_t* table, const std::uint8_t* src, std::ui
     // Positions from 32768 on read as negative and so are always out of reach: the format
     // keeps every position and distance within 16 signed bits.
     const std::int32_t distance = std::int32_t{p} - static_cast<std::int16_t>(candidate);
-    // Settled without a branch on usability, which noise makes unpredictable: an unusable
-    // candidate is pointed at position 0 and its first-byte test masked off.
+    // A candidate must lie before p; one that does not can only come from calls out of order,
+    // and would read past n. Settled without a branch on usability, which noise makes
+    // unpredictable: an unusable candidate is pointed at position 0 and its test masked off.
     const std::uint32_t usable =
-        0u - static_cast<std::uint32_t>((candidate != kEmpty) & (distance < kWindow));
+        0u -
+        static_cast<std::uint32_t>((candidate != kEmpty) & (distance > 0) & (distance < kWindow));
     const std::size_t first = candidate & usable;
     if (((src[first] == src[p]) & usable) == 0) return match;
     std::size_t length = 1;

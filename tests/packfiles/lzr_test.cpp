@@ -158,6 +158,13 @@ TEST(FindMatch, MatchStopsAtBlockEnd) {
     EXPECT_EQ(coder.FindMatch(src.data(), 8, 4).length, 4);
 }
 
+TEST(FindMatch, LaterPositionIsNoCandidate) {
+    TLZR coder;
+    const Bytes src = Text("abcdabcd");
+    coder.FindMatch(src.data(), 8, 4);
+    EXPECT_EQ(coder.FindMatch(src.data(), 8, 0).length, 0);
+}
+
 TEST(UnpackBlock, ShortBlocksDecodeToNothing) {
     TLZR coder;
     EXPECT_TRUE(Unpack(coder, Bytes{}).empty());

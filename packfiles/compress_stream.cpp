@@ -85,7 +85,7 @@ void TCompressStream::ReadPart(TStream& source, void* buffer, std::int64_t count
 
 void TCompressStream::DecompressStream(TStream& source, TStream& dest) {
     std::uint8_t header[HeaderSize];
-    // The signature is read but, as ever, not judged: only the sizes decide what is sound.
+    // The signature is read but not judged: only the sizes decide whether a form is sound.
     ReadPart(source, header, HeaderSize, "the header");
     std::int64_t total = static_cast<std::int32_t>(GetLE32(header + 3));
     if (total < 0) {

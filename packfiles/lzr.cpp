@@ -81,85 +81,110 @@ inline TLZR::Match Lookup(std::uint16_t* table, const std::uint8_t* src, std::ui
     return match;
 }
 
-// Decodes the items of a coded block of s >= 3 bytes into dst[0, capacity); returns the
-// output size. Every length is checked before it is used.
-std::size_t UnpackItems(const std::uint8_t* src, std::size_t s, std::uint8_t* dst,
-                        std::size_t capacity) {
-    std::uint32_t flags = (std::uint32_t{src[1]} << 8) | src[2];
-    unsigned bits = 16;
-    std::size_t in = 3;
-    std::size_t out = 0;
-    while (in < s) {
-        if (bits == 0) {
-            if (s - in < 2) Damaged(FormatMessage("flag word at block offset %d cut off", in));
-            flags = (std::uint32_t{src[in]} << 8) | src[in + 1];
-            in += 2;
-            bits = 16;
-        }
-        if ((flags & 0x8000) == 0) {
-            // Consecutive literals go in one copy; zero bits past the block's end are padding.
-            std::size_t count =
-                std::min<std::size_t>(bits, std::countl_zero(static_cast<std::uint16_t>(flags)));
-            count = std::min(count, s - in);
-            if (count == 0) Damaged(FormatMessage("literal at block offset %d cut off", in));
-            if (count > capacity - out) {
-                Damaged(FormatMessage("literal passes the end of the %d-byte output", capacity));
+// Decodes the items of one coded block. Every length is checked before it is used, so that
+// nothing is read outside src[0, s) or written outside dst[0, capacity).
+class ItemDecoder {
+public:
+    ItemDecoder(const std::uint8_t* src, std::size_t s, std::uint8_t* dst, std::size_t capacity)
+        : m_src(src), m_size(s), m_dst(dst), m_capacity(capacity) {}
+
+    // Decodes a block of at least 3 bytes and returns the output size.
+    std::size_t Run() {
+        std::uint32_t flags = (std::uint32_t{m_src[1]} << 8) | m_src[2];
+        unsigned bits = 16;
+        m_in = 3;
+        while (m_in < m_size) {
+            if (bits == 0) {
+                if (m_size - m_in < 2)
+                    Damaged(FormatMessage("flag word at block offset %d cut off", m_in));
+                flags = (std::uint32_t{m_src[m_in]} << 8) | m_src[m_in + 1];
+                m_in += 2;
+                bits = 16;
             }
-            if (s - in >= 16 && capacity - out >= 16) {
-                std::memcpy(dst + out, src + in, 16);  // fixed size: no call; the rest is rewritten
+            if ((flags & 0x8000) == 0) {
+                // Consecutive literals go in one copy; zero bits past the block's end are padding.
+                const std::size_t count = Literals(std::min<std::size_t>(
+                    bits, std::countl_zero(static_cast<std::uint16_t>(flags))));
+                flags = (flags << count) & 0xFFFF;
+                bits -= static_cast<unsigned>(count);
             } else {
-                std::memcpy(dst + out, src + in, count);
+                flags = (flags << 1) & 0xFFFF;
+                --bits;
+                Reference();
             }
-            out += count;
-            in += count;
-            flags = (flags << count) & 0xFFFF;
-            bits -= static_cast<unsigned>(count);
-            continue;
         }
-        flags = (flags << 1) & 0xFFFF;
-        --bits;
-        if (s - in < 2) Damaged(FormatMessage("back reference at block offset %d cut off", in));
-        const std::size_t distance = src[in] * 16u + (src[in + 1] >> 4);
+        return m_out;
+    }
+
+private:
+    std::size_t Literals(std::size_t count) {
+        count = std::min(count, m_size - m_in);
+        if (count == 0) Damaged(FormatMessage("literal at block offset %d cut off", m_in));
+        if (count > m_capacity - m_out) {
+            Damaged(FormatMessage("literal passes the end of the %d-byte output", m_capacity));
+        }
+        if (m_size - m_in >= 16 && m_capacity - m_out >= 16) {
+            // A fixed size compiles to two moves; the bytes past `count` are rewritten later.
+            std::memcpy(m_dst + m_out, m_src + m_in, 16);
+        } else {
+            std::memcpy(m_dst + m_out, m_src + m_in, count);
+        }
+        m_out += count;
+        m_in += count;
+        return count;
+    }
+
+    void Reference() {
+        if (m_size - m_in < 2)
+            Damaged(FormatMessage("back reference at block offset %d cut off", m_in));
+        const std::uint8_t* item = m_src + m_in;
+        const std::size_t distance = item[0] * 16u + (item[1] >> 4);
         if (distance == 0) {
-            if (s - in < 4) Damaged(FormatMessage("run at block offset %d cut off", in));
-            const std::size_t length = src[in + 1] * 256u + src[in + 2] + kMinRun;
-            if (length > capacity - out) {
+            if (m_size - m_in < 4) Damaged(FormatMessage("run at block offset %d cut off", m_in));
+            const std::size_t length = item[1] * 256u + item[2] + kMinRun;
+            if (length > m_capacity - m_out) {
                 Damaged(FormatMessage(
                     "run of %d bytes at output offset %d passes the end of the %d-byte output",
-                    length, out, capacity));
+                    length, m_out, m_capacity));
             }
-            std::memset(dst + out, src[in + 3], length);
-            out += length;
-            in += 4;
-            continue;
+            std::memset(m_dst + m_out, item[3], length);
+            m_out += length;
+            m_in += 4;
+            return;
         }
-        const std::size_t length = (src[in + 1] & 0x0F) + kMinMatch;
-        if (distance > out) {
+        const std::size_t length = (item[1] & 0x0F) + kMinMatch;
+        if (distance > m_out) {
             Damaged(
                 FormatMessage("back reference of distance %d at output offset %d reaches "
                               "before the start of the block",
-                              distance, out));
+                              distance, m_out));
         }
-        if (length > capacity - out) {
+        if (length > m_capacity - m_out) {
             Damaged(FormatMessage(
                 "copy of %d bytes at output offset %d passes the end of the %d-byte output", length,
-                out, capacity));
+                m_out, m_capacity));
         }
-        std::uint8_t* to = dst + out;
+        std::uint8_t* to = m_dst + m_out;
         const std::uint8_t* from = to - distance;
-        if (distance >= kMaxMatch && capacity - out >= kMaxMatch) {
-            // Apart and with room: one fixed-size copy; bytes past `length` are overwritten
-            // by the items that follow.
+        if (distance >= kMaxMatch && m_capacity - m_out >= kMaxMatch) {
+            // Apart and with room: one fixed-size copy; the bytes past `length` are rewritten by
+            // the items that follow.
             std::memcpy(to, from, kMaxMatch);
         } else {
             // Byte by byte: an overlapping copy repeats the bytes it has just written.
             for (std::size_t i = 0; i < length; ++i) to[i] = from[i];
         }
-        out += length;
-        in += 2;
+        m_out += length;
+        m_in += 2;
     }
-    return out;
-}
+
+    const std::uint8_t* m_src;
+    std::size_t m_size;
+    std::uint8_t* m_dst;
+    std::size_t m_capacity;
+    std::size_t m_in = 0;
+    std::size_t m_out = 0;
+};
 
 }  // namespace
 
@@ -255,7 +280,7 @@ std::uint16_t TLZR::UnpackBlock(const std::uint8_t* src, std::uint8_t* dst, std:
         return static_cast<std::uint16_t>(length);
     }
     if (s < 3) Damaged("first flag word cut off by the end of the block");
-    return static_cast<std::uint16_t>(UnpackItems(src, s, dst, capacity));
+    return static_cast<std::uint16_t>(ItemDecoder(src, s, dst, capacity).Run());
 }
 
 }  // namespace kiv

@@ -44,8 +44,9 @@ std::string NextVolumeNameNew(const std::string& path) {
         }
         result[i] = '0';
     }
-    result.insert(first, "1");
-    return result;
+    // All digits were nines: one more digit ("part99" -> "part100"). Built by concatenation
+    // because gcc 12 misreads insert() here as an overlapping copy (-Wrestrict).
+    return result.substr(0, first) + '1' + result.substr(first);
 }
 
 std::string NextVolumeNameOld(const std::string& path) {

@@ -1,0 +1,450 @@
+// The RAR extractor: library loop, callbacks, pre-scan of each volume and error mapping.
+#include "archive/un_rar.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "archive/arx_paths.h"
+#include "archive/byte_reader.h"
+#include "archive/err_msgs.h"
+#include "archive/rar_prescan.h"
+#include "archive/unrar_binding.h"
+#include "framework/class_registry.h"
+#include "platform/code_page.h"
+#include "platform/files.h"
+
+namespace kiv {
+
+namespace {
+
+constexpr unsigned kEncryptedFlag = 0x04;
+// How far TakeEntrySize looks ahead for an entry whose size agrees.
+constexpr std::size_t kSizeSearchWindow = 4096;
+// Password prompts answered with an empty password that are tolerated for one entry.
+constexpr int kMaxEmptyPasswords = 10;
+
+TUnRAR*& RarOwnerSlot() {
+    static TUnRAR* owner = nullptr;
+    return owner;
+}
+
+// The stored name as the destination wants it: converted from the OEM code page, '/' separated.
+std::string NormalizeStoredName(const char (&field)[260]) {
+    const std::size_t length = ::strnlen(field, sizeof field);
+    std::string name = platform::OemToUtf8(std::string_view(field, length));
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+std::vector<char> CString(const std::string& text) {
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    return buffer;
+}
+
+std::string WithoutTrailingSlash(std::string folder) {
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+int MapLibraryError(int code) {
+    switch (code) {
+        case ERAR_END_ARCHIVE:
+            return msg::EofNotFound;
+        case ERAR_NO_MEMORY:
+            return msg::OutOfMemory;
+        case ERAR_BAD_DATA:
+            return msg::BadFileHeader;
+        case ERAR_BAD_ARCHIVE:
+        case ERAR_UNKNOWN_FORMAT:
+            return msg::UnsupportedType;
+        case ERAR_EOPEN:
+            return msg::ErrorOpening;
+        case ERAR_ECREATE:
+        case ERAR_EWRITE:
+            return msg::ErrorWriting;
+        case ERAR_ECLOSE:
+            return msg::ErrorClosing;
+        case ERAR_EREAD:
+            return msg::ErrorReading;
+        case ERAR_UNKNOWN:
+            return msg::BrokenVolumeChain;
+        case ERAR_MISSING_PASSWORD:
+            return msg::InvalidPassword;
+        default:
+            return 0;
+    }
+}
+
+TUnRAR* RarOwner() {
+    return RarOwnerSlot();
+}
+
+// The library's handle of the open archive, closed on every way out.
+class TUnRAR::ArchiveHandle {
+public:
+    ArchiveHandle() = default;
+    ~ArchiveHandle() {
+        if (m_handle != nullptr) RarLibrary().RARCloseArchive(m_handle);
+    }
+    ArchiveHandle(const ArchiveHandle&) = delete;
+    ArchiveHandle& operator=(const ArchiveHandle&) = delete;
+
+    // Opens `name` for extraction; returns the library's result code.
+    unsigned Open(const std::string& name) {
+        std::vector<char> arcName = CString(name);
+        RAROpenArchiveData data{};
+        data.ArcName = arcName.data();
+        data.OpenMode = RAR_OM_EXTRACT;
+        data.CmtBuf = nullptr;
+        data.CmtBufSize = 0;
+        m_handle = RarLibrary().RAROpenArchive(&data);
+        if (data.OpenResult == 0 && m_handle == nullptr) return ERAR_EOPEN;
+        return data.OpenResult;
+    }
+    void* Get() const { return m_handle; }
+
+private:
+    void* m_handle = nullptr;
+};
+
+TUnRAR::TUnRAR(TComponent* owner) : TUnBase(owner) {}
+
+TUnRAR::~TUnRAR() {
+    if (RarOwner() == this) RarOwnerSlot() = nullptr;
+}
+
+void TUnRAR::ExtractArchive() {
+    try {
+        // A library deployed after start-up serves this run too.
+        if (!LibraryLoaded() && !LoadRarLibrary()) {
+            RaiseError(ArchiveName(), std::string(), "0", msg::LibraryNotFound);
+        }
+        RarOwnerSlot() = this;
+        struct ReleaseOwner {
+            ~ReleaseOwner() { RarOwnerSlot() = nullptr; }
+        } release;
+        ProcessArchive(ArchiveName(), !DiskTarget());
+    } catch (...) {
+        // Failures of the format step have been reported through OnError, or come from a
+        // user's handler; neither reaches the caller of Extract.
+    }
+}
+
+void TUnRAR::ProcessArchive(const std::string& name, bool test) {
+    m_currentVolume = name;
+    m_bytesPending = 0;
+    m_archiveBytesLeft = 0;
+    m_archiveBytesTotal = 0;
+    m_newestFileTime = 0;
+    m_entrySizes.clear();
+    m_scanIncomplete = false;
+    m_volumeRefused = false;
+    m_acceptedMissing.clear();
+    m_callbackFailure = nullptr;
+    ArchiveHandle archive;
+    try {
+        ScanVolume(name);
+        const unsigned result = archive.Open(name);
+        if (result != 0) {
+            RaiseError(name, std::string(), "0", MapLibraryError(static_cast<int>(result)));
+        }
+        RarLibrary().RARSetProcessDataProc(archive.Get(), &ProcessDataThunk);
+        RarLibrary().RARSetChangeVolProc(archive.Get(), &ChangeVolumeThunk);
+        WalkEntries(archive.Get(), test);
+    } catch (const E_RAISE&) {
+        // Already reported through OnError.
+    }
+}
+
+void TUnRAR::WalkEntries(void* handle, bool test) {
+    int r = ReadHeader(handle);
+    bool allBegun = false;
+    while (r == 0) {
+        if (Cancel()) return;
+        if (!ProcessEntry(handle, test)) return;
+        r = ReadHeader(handle);
+        if (!m_scanIncomplete && FileCount() > 0 && FileCount() >= ArchiveFileCount()) {
+            allBegun = true;
+            break;
+        }
+    }
+    // A walk that breaks off before every wanted file was begun must not pass for success.
+    if (r != 0 && r != ERAR_END_ARCHIVE && !allBegun && !Cancel() && !m_volumeRefused) {
+        const int code = MapLibraryError(r);
+        ReportError(m_currentVolume, std::string(), "0", code != 0 ? code : msg::HeaderNotFound);
+    }
+}
+
+bool TUnRAR::ProcessEntry(void* handle, bool test) {
+    m_operation = test ? RAR_TEST : RAR_EXTRACT;
+    const bool folder = IsFolderEntry(m_header.Flags, m_header.HostOS, m_header.FileAttr);
+    m_fileSize =
+        folder ? m_header.UnpSize : static_cast<std::int64_t>(TakeEntrySize(m_header.UnpSize));
+    m_fileBytesLeft = m_fileSize;
+    if (m_header.Flags & kEncryptedFlag) {
+        if (!ProcessEncrypted(handle)) {
+            FileSpec()->Clear();
+            ReportError(FileName(), std::string(), "0", msg::InvalidPassword);
+            return false;
+        }
+        return true;
+    }
+    const std::string name = NormalizeStoredName(m_header.FileName);
+    if (folder || !MatchFileSpec(name, false)) {
+        Skip(handle);
+        return true;
+    }
+    const std::optional<int> rc = ExtractWanted(handle, name);
+    return !rc || EndFile(name, *rc);
+}
+
+std::optional<int> TUnRAR::ExtractWanted(void* handle, const std::string& name) {
+    SetRunningCrc(0xFFFFFFFF);
+    SetDestinationName(name);
+    if (!DestinationIsSafe(name)) {
+        RaiseOnError(name, std::string(), "0", msg::InvalidFileName);
+        Skip(handle);
+        return std::nullopt;
+    }
+    const bool exists = BeginFile(name, DosDateToDateTime(m_header.FileTime));
+    if (exists && OverwriteMode() == TOverwriteMode::omSkip) {
+        Skip(handle);
+        return std::nullopt;
+    }
+    const std::string folder = FolderPart(FileName());
+    if (DiskTarget() && !DirExists(WithoutTrailingSlash(folder))) MakeDirectories(folder);
+    // A read-only destination must still be replaceable; a missing one is no failure.
+    if (m_operation == RAR_EXTRACT) {
+        (void)platform::SetFileAttributes(FileName(), platform::FileAttribute::Archive);
+    }
+    return ProcessFile(handle, m_operation, folder, FileName());
+}
+
+void TUnRAR::Skip(void* handle) {
+    m_operation = RAR_SKIP;
+    ProcessFile(handle, RAR_SKIP, FolderPart(FileName()), FileName());
+}
+
+bool TUnRAR::EndFile(const std::string& name, int rc) {
+    // The running CRC only means something when the engine received the data itself; for
+    // disk files only the library's own verdict counts.
+    const bool verdict =
+        rc == 0 || (!DiskTarget() && (0xFFFFFFFFu ^ m_header.FileCRC) == RunningCrc());
+    if (OnEnd()) {
+        OnEnd()(this, DiskTarget() ? FileName() : name, verdict);
+    } else if (!verdict) {
+        ReportError(FileName(), std::string(), "0", msg::CrcFailed);
+    }
+    return verdict;
+}
+
+bool TUnRAR::ProcessEncrypted(void* handle) {
+    if (!OnGetPassword() || PasswordAttempts() <= 0) return false;
+    int tried = 0;
+    int emptyAnswers = 0;
+    try {
+        while (tried < PasswordAttempts()) {
+            if (Password().empty()) {
+                std::string password;
+                bool tryAgain = true;
+                OnGetPassword()(this, FileName(), password, tryAgain);
+                SetPassword(password);
+                if (!tryAgain) return false;
+                // An empty answer uses up no attempt, but cannot be given for ever.
+                if (Password().empty()) {
+                    if (++emptyAnswers >= kMaxEmptyPasswords) return false;
+                    continue;
+                }
+            }
+            ++tried;
+            std::vector<char> password = CString(Password());
+            RarLibrary().RARSetPassword(handle, password.data());
+            const std::string name = NormalizeStoredName(m_header.FileName);
+            if (IsFolderEntry(m_header.Flags, m_header.HostOS, m_header.FileAttr) ||
+                !MatchFileSpec(name, true)) {
+                Skip(handle);
+                return true;
+            }
+            const std::optional<int> rc = ExtractWanted(handle, name);
+            if (!rc) return true;
+            // A failed entry is reported once, after its last attempt.
+            if ((*rc == 0 || tried >= PasswordAttempts()) && !EndFile(name, *rc)) return true;
+            if (*rc == 0) return true;
+            SetPassword(std::string());
+            if (FileCount() >= ArchiveFileCount()) return false;
+        }
+    } catch (...) {
+        return false;
+    }
+    return false;
+}
+
+int TUnRAR::ReadHeader(void* handle) {
+    m_header.CmtBuf = nullptr;
+    m_header.CmtBufSize = 0;
+    const int r = RarLibrary().RARReadHeader(handle, &m_header);
+    AfterLibraryCall();
+    return r;
+}
+
+int TUnRAR::ProcessFile(void* handle, int operation, const std::string& destPath,
+                        const std::string& destName) {
+    std::vector<char> path = CString(destPath);
+    std::vector<char> name = CString(destName);
+    const int rc = RarLibrary().RARProcessFile(handle, operation, path.data(), name.data());
+    AfterLibraryCall();
+    return rc;
+}
+
+void TUnRAR::AfterLibraryCall() {
+    FlushReports();
+    if (m_callbackFailure) {
+        std::exception_ptr failure = std::exchange(m_callbackFailure, nullptr);
+        std::rethrow_exception(failure);
+    }
+}
+
+void TUnRAR::ScanVolume(const std::string& volume) {
+    m_totalPacked = 0;
+    m_totalUnpacked = 0;
+    std::unique_ptr<FileReader> file = FileReader::Open(volume);
+    if (!file) RaiseError(ArchiveName(), std::string(), "0", msg::ErrorOpening);
+    const auto onFile = [this](const RarFileHeader& h) {
+        if (h.continued || IsFolderEntry(h.flags, h.hostOs, h.attributes)) return;
+        m_entrySizes.push_back(h.unpackedSize);
+        if (!MatchFileSpec(platform::OemToUtf8(h.name), true)) return;
+        SetArchiveFileCount(ArchiveFileCount() + 1);
+        m_bytesPending += static_cast<std::int64_t>(
+            std::min<std::uint64_t>(h.unpackedSize, INT64_MAX - m_bytesPending));
+        m_totalPacked += h.packedSize;
+        m_totalUnpacked += h.unpackedSize;
+        m_newestFileTime = std::max(m_newestFileTime, h.dosTime);
+    };
+    const std::uint64_t offset =
+        SignatureOffset() > 0 ? static_cast<std::uint64_t>(SignatureOffset() - 1) : 0;
+    WalkResult walk = WalkRarVolume(*file, offset, onFile);
+    // Later volumes of a self-extracting set are plain RAR files.
+    if (walk.status == WalkStatus::NotRar && offset != 0) walk = WalkRarVolume(*file, 0, onFile);
+    if (walk.status == WalkStatus::MainHeaderShort) {
+        RaiseError(ArchiveName(), std::string(), "0", msg::ErrorReading);
+    }
+    if (walk.status != WalkStatus::Complete) m_scanIncomplete = true;
+}
+
+std::uint64_t TUnRAR::TakeEntrySize(std::uint32_t lowSize) {
+    const std::size_t window = std::min(m_entrySizes.size(), kSizeSearchWindow);
+    for (std::size_t i = 0; i < window; ++i) {
+        if (static_cast<std::uint32_t>(m_entrySizes[i]) == lowSize) {
+            const std::uint64_t size = m_entrySizes[i];
+            m_entrySizes.erase(m_entrySizes.begin(),
+                               m_entrySizes.begin() + static_cast<long>(i) + 1);
+            return size;
+        }
+    }
+    return lowSize;
+}
+
+template <typename F>
+int TUnRAR::Guarded(F&& body) noexcept {
+    // After a failure every further call is answered with "stop" until the library returns.
+    if (m_callbackFailure) return 0;
+    DeferReports defer(*this);
+    try {
+        return body();
+    } catch (...) {
+        m_callbackFailure = std::current_exception();
+        return 0;
+    }
+}
+
+int TUnRAR::ChangeVolumeThunk(char* arcName, int mode) noexcept {
+    TUnRAR* owner = RarOwner();
+    return owner != nullptr && arcName != nullptr ? owner->ChangeVolumeCallback(arcName, mode) : 0;
+}
+
+int TUnRAR::ProcessDataThunk(unsigned char*, int size) noexcept {
+    TUnRAR* owner = RarOwner();
+    return owner != nullptr ? owner->ProcessDataCallback(size) : 0;
+}
+
+int TUnRAR::ChangeVolumeCallback(char* arcName, int mode) {
+    return Guarded([&] {
+        std::string volumeName(arcName, ::strnlen(arcName, kVolumeNameBuffer));
+        bool accepted = false;
+        if (mode == RAR_VOL_NOTIFY && !m_acceptedMissing.empty() &&
+            volumeName == m_acceptedMissing) {
+            // Supplied while it was missing: the handler has been asked for it already.
+            accepted = true;
+            m_acceptedMissing.clear();
+        } else if (OnNextVolume()) {
+            const std::string proposed = volumeName;
+            if (!AskNextVolume(volumeName, VolumeNumber())) {
+                m_volumeRefused = true;
+            } else if (volumeName != proposed) {
+                if (volumeName.size() >= kVolumeNameBuffer) {
+                    ReportError(volumeName, std::string(), std::to_string(VolumeNumber()),
+                                msg::InvalidFileName);
+                    m_volumeRefused = true;
+                } else {
+                    std::memcpy(arcName, volumeName.c_str(), volumeName.size() + 1);
+                    accepted = true;
+                }
+            } else {
+                accepted = true;
+            }
+        }
+        if (!accepted) return 0;
+        m_currentVolume = volumeName;
+        SetArchiveName(volumeName);
+        if (mode == RAR_VOL_ASK) {
+            m_acceptedMissing = volumeName;
+        } else {
+            ScanVolume(volumeName);
+        }
+        return 1;
+    });
+}
+
+int TUnRAR::ProcessDataCallback(int size) {
+    return Guarded([&] {
+        const std::int64_t n = std::max(size, 0);
+        if (m_archiveBytesLeft <= 0) {
+            DoProgress(0, 0);
+            m_archiveBytesTotal = m_bytesPending;
+            m_archiveBytesLeft = m_bytesPending;
+        }
+        if (m_operation == RAR_SKIP) {
+            m_archiveBytesLeft -= n;
+            UpdateProgress(0, 0, m_archiveBytesTotal);
+            return 1;
+        }
+        const TarxMain* active = ActiveArchiver();
+        if (active != nullptr && active->Cancel()) return 0;
+        m_fileBytesLeft -= n;
+        m_archiveBytesLeft -= n;
+        m_bytesPending -= n;
+        UpdateProgress(m_fileSize - m_fileBytesLeft, m_fileSize, m_archiveBytesTotal);
+        return 1;
+    });
+}
+
+void TUnRAR::UpdateProgress(std::int64_t done, std::int64_t total, std::int64_t batch) {
+    const std::uint8_t byFile = Percent(done, total);
+    const std::uint8_t byArchive = Percent(batch - m_archiveBytesLeft, batch);
+    SetProgress(byFile, byArchive);
+    DoProgress(byFile, byArchive);
+}
+
+namespace {
+const bool registered = RegisterClass<TUnRAR, TUnBase>(
+    "TUnRAR", {Prop("ArcType", &TUnRAR::ArcType, &TUnRAR::SetArcType).Default(TArcType::atNA)});
+}  // namespace
+
+}  // namespace kiv

@@ -1,0 +1,173 @@
+// Helpers of the engine tests.
+#include "tests/archive/support.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kiv::test {
+
+namespace fs = std::filesystem;
+
+void ArchiveTest::SetUp() {
+    std::string pattern = (fs::temp_directory_path() / "kiv-archive-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    m_dir = pattern;
+    char cwd[PATH_MAX];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    m_previousFolder = cwd;
+    ASSERT_EQ(::chdir(m_dir.c_str()), 0);
+}
+
+void ArchiveTest::TearDown() {
+    if (!m_previousFolder.empty()) (void)::chdir(m_previousFolder.c_str());
+    std::error_code ec;
+    // Read-only folders made by a test must not keep it from being removed.
+    for (auto it = fs::recursive_directory_iterator(m_dir, ec); !ec && it != fs::end(it);
+         it.increment(ec)) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::remove_all(m_dir, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+std::vector<std::string> ListFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
+         it.increment(ec)) {
+        if (it->is_regular_file()) files.push_back(fs::relative(it->path(), folder).string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::string> Snapshot(const std::vector<std::string>& paths) {
+    std::vector<std::string> contents;
+    for (const std::string& p : paths) contents.push_back(ReadFile(p));
+    return contents;
+}
+
+std::string Pattern(std::size_t n, unsigned seed) {
+    std::string s(n, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        s[i] = static_cast<char>(x >> 16);
+    }
+    return s;
+}
+
+void EventLog::Attach(TUnRAR& rar, bool withNextVolume) {
+    rar.SetOnActivate([this](TObject*) { lines.push_back("activate"); });
+    rar.SetOnDeactivate([this](TObject*) { lines.push_back("deactivate"); });
+    rar.SetOnProgress([this](TObject*, std::uint8_t f, std::uint8_t a) {
+        progress.emplace_back(f, a);
+        lines.push_back("progress " + std::to_string(f) + " " + std::to_string(a));
+    });
+    rar.SetOnBegin([this](TObject*, const std::string& fn, int rec, bool&) {
+        lines.push_back("begin " + fn + " " + std::to_string(rec));
+    });
+    rar.SetOnError([this](TObject*, const std::string& fn, const std::string& msgEx,
+                          const std::string& volumeId, int code) {
+        errors.push_back({fn, msgEx, volumeId, code});
+        lines.push_back("error " + std::to_string(code) + " " + fn);
+    });
+    if (withNextVolume) {
+        rar.SetOnNextVolume(
+            [this](TObject*, std::string& name, const std::string& id, bool exists, bool& cancel) {
+                volumeIds.push_back(id);
+                lines.push_back("volume " + name + " " + id + " " + (exists ? "1" : "0"));
+                cancel = refuseVolumes;
+            });
+    }
+}
+
+std::vector<std::string> EventLog::Of(const std::string& kind) const {
+    std::vector<std::string> result;
+    for (const std::string& line : lines)
+        if (line.rfind(kind + " ", 0) == 0 || line == kind) result.push_back(line);
+    return result;
+}
+
+FakeLibrary::FakeLibrary(const std::string& path) {
+    m_handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (m_handle == nullptr) throw std::runtime_error(::dlerror());
+    m_setScript = reinterpret_cast<void (*)(const char*)>(::dlsym(m_handle, "FakeUnrarSetScript"));
+    m_log = reinterpret_cast<const char* (*)()>(::dlsym(m_handle, "FakeUnrarLog"));
+    if (m_setScript == nullptr || m_log == nullptr) throw std::runtime_error("fake symbols");
+}
+
+FakeLibrary::~FakeLibrary() {
+    ::dlclose(m_handle);
+}
+
+void FakeLibrary::Script(const std::string& script) {
+    m_setScript(script.c_str());
+}
+
+std::string FakeLibrary::Log() const {
+    return m_log();
+}
+
+fixture::FixtureEntry FileEntry(const std::string& name, const std::string& data,
+                                std::uint32_t hostOs, std::uint32_t attr) {
+    fixture::FixtureEntry e;
+    e.name = name;
+    e.data = data;
+    e.hostOs = hostOs;
+    e.attr = attr;
+    return e;
+}
+
+fixture::FixtureEntry FolderEntry(const std::string& name, std::uint32_t hostOs) {
+    fixture::FixtureEntry e;
+    e.name = name;
+    e.directory = true;
+    e.hostOs = hostOs;
+    e.attr = hostOs == 3 ? 040755 : 0x10;
+    return e;
+}
+
+fixture::FixtureOptions SetOptions(fixture::ArchiveFormat format, std::uint64_t volumeSize,
+                                   fixture::VolumeNaming naming) {
+    fixture::FixtureOptions o;
+    o.format = format;
+    o.volumeSize = volumeSize;
+    o.naming = naming;
+    return o;
+}
+
+std::unique_ptr<TUnRAR> MainWindowExtractor(const std::string& archive, const std::string& dest) {
+    auto rar = std::make_unique<TUnRAR>(nullptr);
+    rar->SetConfirmOverwrites(false);
+    rar->SetExtractDir(dest);
+    rar->SetArchiveFile(archive);
+    rar->FileSpec()->Add("*.*");
+    return rar;
+}
+
+}  // namespace kiv::test

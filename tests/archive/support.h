@@ -1,0 +1,100 @@
+// Shared helpers of the engine tests: a fresh folder per test, file helpers, an event recorder,
+// the engine with a chosen library and the scripted fake library.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/un_rar.h"
+#include "archive/unrar_binding.h"
+#include "tools/rarfixture/rar_writer.h"
+
+namespace kiv::test {
+
+// Each test gets a new empty folder, removed afterwards, and runs with it as current folder.
+class ArchiveTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // An absolute path inside the test folder.
+    std::string Path(const std::string& relative) const { return m_dir + "/" + relative; }
+
+    std::string m_dir;
+
+private:
+    std::string m_previousFolder;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+// Regular files below folder, as sorted relative paths.
+std::vector<std::string> ListFiles(const std::string& folder);
+// Contents of every file, for before/after comparisons of volume sets.
+std::vector<std::string> Snapshot(const std::vector<std::string>& paths);
+// A string of n bytes of a repeating pattern that depends on seed.
+std::string Pattern(std::size_t n, unsigned seed);
+
+struct ErrorReport {
+    std::string fn;
+    std::string msgEx;
+    std::string volumeId;
+    int code = 0;
+};
+
+// Records the events of an extractor in order, as short lines ("activate", "progress 0 0",
+// "begin /x/a.txt 1", "error 25151 a.txt", "volume /x/v.r00 0 1", ...).
+class EventLog {
+public:
+    // Hooks every event; OnNextVolume answers "go on" unless refuseVolumes is set.
+    void Attach(TUnRAR& rar, bool withNextVolume = true);
+
+    std::vector<std::string> lines;
+    std::vector<ErrorReport> errors;
+    std::vector<std::pair<int, int>> progress;
+    std::vector<std::string> volumeIds;
+    bool refuseVolumes = false;
+    // Lines of one kind ("progress", "begin", ...).
+    std::vector<std::string> Of(const std::string& kind) const;
+};
+
+// The engine with the library at `path` (a full path), for one test.
+class EngineScope {
+public:
+    explicit EngineScope(const std::string& path) : m_engine(LibrarySource{path, std::nullopt}) {}
+
+private:
+    ArchiveEngine m_engine;
+};
+
+// The scripted fake library: loads the same file the engine loads and sets its script.
+class FakeLibrary {
+public:
+    explicit FakeLibrary(const std::string& path);
+    ~FakeLibrary();
+    void Script(const std::string& script);
+    std::string Log() const;
+
+private:
+    void* m_handle = nullptr;
+    void (*m_setScript)(const char*) = nullptr;
+    const char* (*m_log)() = nullptr;
+};
+
+// Fixture entries and options without spelling out every field.
+fixture::FixtureEntry FileEntry(const std::string& name, const std::string& data,
+                                std::uint32_t hostOs = 2, std::uint32_t attr = 0x20);
+fixture::FixtureEntry FolderEntry(const std::string& name, std::uint32_t hostOs = 2);
+fixture::FixtureOptions SetOptions(fixture::ArchiveFormat format, std::uint64_t volumeSize = 0,
+                                   fixture::VolumeNaming naming = fixture::VolumeNaming::New);
+
+// A TUnRAR as the main window drives it: ExtractDir, ArchiveFile, "*.*" added to FileSpec,
+// ConfirmOverwrites off.
+std::unique_ptr<TUnRAR> MainWindowExtractor(const std::string& archive, const std::string& dest);
+
+}  // namespace kiv::test

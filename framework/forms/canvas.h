@@ -92,6 +92,9 @@ public:
 protected:
     // Called when a context is needed and none is set; may SetHandle. The base does nothing.
     virtual void CreateHandle() {}
+    // Called before the set context is used; may drop it (SetHandle(nullptr)) when it went
+    // stale, so that CreateHandle makes a new one. The base does nothing.
+    virtual void CheckHandle() {}
     // Called before the context is replaced or detached.
     virtual void HandleReleased() {}
     void Changing() { OnChanging(this); }

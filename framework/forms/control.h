@@ -100,6 +100,10 @@ public:
     bool ShowHint() const { return m_showHint; }
     void SetShowHint(bool showHint) { m_showHint = showHint; }
 
+    // Whether Color and Font are written to designs (not while taken from the parent).
+    bool IsColorStored() const { return !m_parentColor; }
+    bool IsFontStored() const { return !m_parentFont; }
+
     TControlStyle ControlStyle() const { return m_controlStyle; }
     void SetControlStyle(TControlStyle style) { m_controlStyle = style; }
     TControlState ControlState() const { return m_controlState; }
@@ -148,10 +152,6 @@ protected:
     virtual void MouseMove(TShiftState shift, int x, int y);
     // Tells the parent (CM_CHANGED) that this control changed in a way it may care about.
     void Changed();
-    // Whether Color and Font are written to designs (not while taken from the parent).
-    bool IsColorStored() const { return !m_parentColor; }
-    bool IsFontStored() const { return !m_parentFont; }
-
     void ControlStateInclude(TControlStateItem item) { m_controlState.Include(item); }
     void ControlStateExclude(TControlStateItem item) { m_controlState.Exclude(item); }
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include "framework/enum_set.h"
 
@@ -30,8 +31,9 @@ struct EnumInfo<TThreadPriority> {
         "tpIdle", "tpLowest", "tpLower", "tpNormal", "tpHigher", "tpHighest", "tpTimeCritical"};
 };
 
-// Execute() runs on a thread of its own. The thread starts at construction, or at the first
-// Resume() when created suspended.
+// Execute() runs on a thread of its own. A thread created suspended starts at the Resume() that
+// brings its suspend count to 0; one created running starts at Start(), which its creator calls
+// once the object is fully constructed (TThread::Create does both steps).
 //
 // Suspension is cooperative: Suspend() takes effect when the worker next reaches a check point
 // (Synchronize, Sleep or CheckSuspended, and before Execute starts) and holds it there until
@@ -50,6 +52,16 @@ public:
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
+    // Constructs a T(args...) and starts it; T is created running.
+    template <typename T, typename... Args>
+    static std::unique_ptr<T> Create(Args&&... args) {
+        auto thread = std::make_unique<T>(std::forward<Args>(args)...);
+        thread->Start();
+        return thread;
+    }
+
+    // Starts the worker (once); it waits at its first check point while suspended.
+    void Start();
     // Decrements the suspend count; at 0 the worker goes on (or starts).
     void Resume();
     void Suspend();

@@ -62,10 +62,13 @@ public:
     void SetCtl3D(bool ctl3D);
     bool ParentCtl3D() const { return m_parentCtl3D; }
     void SetParentCtl3D(bool parentCtl3D);
+    bool IsCtl3DStored() const { return !m_parentCtl3D; }
     int TabOrder() const { return m_tabOrder; }
     void SetTabOrder(int tabOrder) { m_tabOrder = tabOrder; }
     bool TabStop() const { return m_tabStop; }
     void SetTabStop(bool tabStop) { m_tabStop = tabStop; }
+    // Takes the mouse capture from whichever control of this window holds it.
+    void ReleaseCapture() { m_captureControl = nullptr; }
     bool CanFocus() const;
     void SetFocus();
 
@@ -107,6 +110,8 @@ protected:
     void WMMove(TMessage& message) override;
     void WMSize(TMessage& message) override;
     void WMMouseLeave(TMessage& message) override;
+    // From the window itself (LParam 0): the pointer came into this window.
+    void CMMouseEnter(TMessage& message) override;
     void CMEnabledChanged(TMessage& message) override;
     void CMVisibleChanged(TMessage& message) override;
     void CMColorChanged(TMessage& message) override;
@@ -127,6 +132,7 @@ private:
     void DeliverMessage(TMessage& message) override;
     void InsertControl(TControl& control);
     void RemoveControl(TControl& control);
+    void MoveControl(TControl& control, bool toFront);
     // Routes a mouse message to a windowless child; false when this control keeps it.
     bool IsControlMouseMsg(TMessage& message);
     void TrackMouseControl(TControl* control);

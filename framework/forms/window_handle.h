@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRegion>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,8 +53,10 @@ public:
     virtual void SetCursor(TCursor cursor) = 0;
     // A top-level window drawn without the window system's frame and title bar.
     virtual void SetFrameless(bool frameless) = 0;
-    // Raises the window above its siblings (a child) or other windows (top-level).
+    // Raises the window above its siblings (a child) or other windows (top-level), or lowers
+    // it below them.
     virtual void BringToFront() = 0;
+    virtual void SendToBack() = 0;
 
     // Marks `rect` (all of the client area for nullptr) for a deferred WM_PAINT, preceded by
     // WM_ERASEBKGND when `erase`.
@@ -91,5 +94,15 @@ public:
 // top-level window. The Qt widget set is the one in use.
 std::unique_ptr<WindowHandle> CreateWindowHandle(WindowTarget& target, WindowHandle* parent,
                                                  WindowKind kind);
+
+// The primary screen's area for windows (without panels), in screen coordinates.
+TRect DesktopWorkArea();
+
+// Whether the calling thread is the UI thread (the toolkit application's). False while no
+// toolkit application exists.
+bool IsUiThread();
+// Queues `call` to run on the UI thread at its next turn of the message loop; callable from
+// any thread. False (and `call` dropped) when no toolkit application exists.
+bool PostToUiThread(std::function<void()> call);
 
 }  // namespace kiv

@@ -272,12 +272,15 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
                 Skip(handle);
                 return true;
             }
+            const int begunBefore = FileCount();
             const std::optional<int> rc = ExtractWanted(handle, name);
             if (!rc) return true;
             // A failed entry is reported once, after its last attempt.
             if ((*rc == 0 || tried >= PasswordAttempts()) && !EndFile(name, *rc)) return true;
             if (*rc == 0) return true;
             SetPassword(std::string());
+            // The file is begun again with the next password; it counts once.
+            m_fileCount = begunBefore;
             if (FileCount() >= ArchiveFileCount()) return false;
         }
     } catch (...) {

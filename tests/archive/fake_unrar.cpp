@@ -7,8 +7,9 @@
 //                                      flags (hex), time (hex), rc (RARProcessFile's result
 //                                      after the data), chunks (comma list of sizes),
 //                                      volume (a path asked for with `mode` before chunk
-//                                      `volat`), hvolume / hmode (asked before the header is
-//                                      returned), write (1: create DestName with the data)
+//                                      `volat`; "<empty>" asks with an empty name), hvolume / hmode
+//                                      (asked before the header is returned), write (1: create
+//                                      DestName with the data)
 //   header <code>                      RARReadHeader returns <code> here
 #include <sys/stat.h>
 
@@ -36,6 +37,7 @@ struct Entry {
     int rc = 0;
     std::vector<int> chunks;
     std::string volume;
+    bool askVolume = false;
     int mode = RAR_VOL_NOTIFY;
     std::size_t volumeAt = 0;
     std::string headerVolume;
@@ -86,9 +88,10 @@ Entry ParseEntry(std::istringstream& in) {
             e.time = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 16));
         else if (key == "rc")
             e.rc = std::atoi(value.c_str());
-        else if (key == "volume")
-            e.volume = value;
-        else if (key == "mode")
+        else if (key == "volume") {
+            e.volume = value == "<empty>" ? std::string() : value;
+            e.askVolume = true;
+        } else if (key == "mode")
             e.mode = std::atoi(value.c_str());
         else if (key == "volat")
             e.volumeAt = static_cast<std::size_t>(std::atoi(value.c_str()));
@@ -202,7 +205,7 @@ __attribute__((visibility("default"))) int RARProcessFile(void*, int op, char* p
     std::string data;
     std::vector<unsigned char> chunk;
     for (std::size_t i = 0; i < e->chunks.size(); ++i) {
-        if (!e->volume.empty() && i == e->volumeAt && !AskVolume(e->volume, e->mode)) {
+        if (e->askVolume && i == e->volumeAt && !AskVolume(e->volume, e->mode)) {
             return ERAR_EOPEN;
         }
         // Entries that are not written may claim huge chunks without holding their bytes.

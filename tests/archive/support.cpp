@@ -71,6 +71,14 @@ std::vector<std::string> Snapshot(const std::vector<std::string>& paths) {
     return contents;
 }
 
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+    return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                         << ", first difference at " << at;
+}
+
 std::string Pattern(std::size_t n, unsigned seed) {
     std::string s(n, '\0');
     unsigned x = seed * 2654435761u + 1;

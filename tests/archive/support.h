@@ -37,6 +37,8 @@ bool Exists(const std::string& path);
 std::vector<std::string> ListFiles(const std::string& folder);
 // Contents of every file, for before/after comparisons of volume sets.
 std::vector<std::string> Snapshot(const std::vector<std::string>& paths);
+// Compares file contents without printing megabytes on failure.
+::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
 // A string of n bytes of a repeating pattern that depends on seed.
 std::string Pattern(std::size_t n, unsigned seed);
 

@@ -1,0 +1,13 @@
+// TLabel: the label class window designs name.
+#pragma once
+
+#include "framework/stdctrls/custom_label.h"
+
+namespace kiv {
+
+class TLabel : public TCustomLabel {
+public:
+    using TCustomLabel::TCustomLabel;
+};
+
+}  // namespace kiv

@@ -1,0 +1,132 @@
+// TForm's window effects: the recorded window region, stay-on-top, frame, placement, mapping.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+#include "framework/forms/window_handle.h"
+#include "probe_controls.h"
+
+namespace kiv::test {
+namespace {
+
+QWidget* WidgetOf(TForm& form) {
+    QWindow* window = WindowOf(form);
+    return window ? QWidget::find(window->winId()) : nullptr;
+}
+
+class FormTest : public testing::Test {
+protected:
+    void SetUp() override {
+        form.SetCaption(testing::UnitTest::GetInstance()->current_test_info()->name());
+        form.SetBorderStyle(TFormBorderStyle::bsNone);
+        form.SetBounds(30, 40, 120, 80);
+    }
+    TProbeForm form{nullptr};
+};
+
+TEST_F(FormTest, AWindowRegionIsRecordedAppliedAndRemoved) {
+    QRegion ellipse(0, 0, 120, 80, QRegion::Ellipse);
+    form.SetWindowRgn(ellipse);  // before the window exists
+    ASSERT_TRUE(form.WindowRgn().has_value());
+    EXPECT_EQ(*form.WindowRgn(), ellipse);
+    form.Show();
+    QWidget* widget = WidgetOf(form);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->mask(), ellipse) << "applied when the window was made";
+    QRegion cut = QRegion(0, 0, 120, 80) - QRegion(10, 10, 20, 20);
+    form.SetWindowRgn(cut);
+    EXPECT_EQ(*form.WindowRgn(), cut);
+    EXPECT_EQ(widget->mask(), cut);
+    form.SetWindowRgn(std::nullopt);
+    EXPECT_FALSE(form.WindowRgn().has_value());
+    EXPECT_TRUE(widget->mask().isEmpty()) << "the whole rectangle shows again";
+}
+
+TEST_F(FormTest, TheStayOnTopFlagReachesTheWindowAndIsKeptWhenShownLater) {
+    form.SetTopmost(true);
+    form.Show();
+    QWidget* widget = WidgetOf(form);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    form.SetTopmost(false);
+    EXPECT_FALSE(form.Topmost());
+    EXPECT_FALSE(widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(widget->isVisible()) << "changing the flag keeps the window shown";
+    form.SetFormStyle(TFormStyle::fsStayOnTop);
+    EXPECT_TRUE(form.Topmost());
+    EXPECT_TRUE(widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(FormTest, ABorderlessFormHasNoFrameAndItsClientAreaIsTheWholeWindow) {
+    form.Show();
+    QWidget* widget = WidgetOf(form);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(form.ClientRect(), TRect(0, 0, 120, 80));
+    EXPECT_EQ(form.ClientOrigin(), TPoint(30, 40));
+    EXPECT_EQ(form.ClientToScreen({5, 6}), TPoint(35, 46));
+    EXPECT_EQ(form.ScreenToClient({35, 46}), TPoint(5, 6));
+    EXPECT_EQ(widget->windowTitle().toStdString(), form.Caption());
+}
+
+TEST_F(FormTest, ControlsMapTheirClientCoordinatesThroughTheirParents) {
+    auto& box = form.Make<TProbeBox>();
+    box.SetParent(&form);
+    box.SetBounds(10, 20, 50, 40);
+    auto& shape = form.Make<TProbeShape>();
+    shape.SetParent(&box);
+    shape.SetBounds(3, 4, 5, 5);
+    EXPECT_EQ(shape.ClientOrigin(), TPoint(30 + 10 + 3, 40 + 20 + 4)) << "before any window";
+    form.Show();
+    EXPECT_EQ(shape.ClientToScreen({1, 1}), TPoint(44, 65));
+}
+
+TEST_F(FormTest, ScreenCentrePlacesTheFormInTheMiddleOfTheDesktopTheFirstTime) {
+    form.SetPosition(TPosition::poScreenCenter);
+    form.Show();
+    TRect area = DesktopWorkArea();
+    ASSERT_FALSE(area.IsEmpty());
+    EXPECT_EQ(form.Left(), area.Left + (area.Width() - 120) / 2);
+    EXPECT_EQ(form.Top(), area.Top + (area.Height() - 80) / 2);
+    form.Hide();
+    form.SetLeft(3);
+    form.Show();
+    EXPECT_EQ(form.Left(), 3) << "later showings keep where the form was";
+}
+
+TEST_F(FormTest, OwnerCentreCentresOverTheOwningForm) {
+    auto& dialog = form.Make<TProbeForm>();
+    dialog.SetBorderStyle(TFormBorderStyle::bsNone);
+    dialog.SetBounds(0, 0, 40, 20);
+    dialog.SetPosition(TPosition::poOwnerFormCenter);
+    dialog.Show();
+    EXPECT_EQ(dialog.BoundsRect(), TRect(70, 70, 110, 90));
+}
+
+TEST_F(FormTest, ADisabledFormGetsNoMouseInput) {
+    auto& shape = form.Make<TProbeShape>();
+    shape.SetParent(&form);
+    shape.SetBounds(0, 0, 120, 80);
+    form.Show();
+    form.SetEnabled(false);
+    QTest::mouseClick(WindowOf(form), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(shape.hits.empty());
+    EXPECT_EQ(shape.clicks, 0);
+    form.SetEnabled(true);
+    QTest::mouseClick(WindowOf(form), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(shape.clicks, 1);
+}
+
+TEST_F(FormTest, TheWindowSystemsCloseRequestClosesTheForm) {
+    form.Show();
+    QWidget* widget = WidgetOf(form);
+    ASSERT_NE(widget, nullptr);
+    widget->close();
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(widget->isVisible());
+}
+
+}  // namespace
+}  // namespace kiv::test

@@ -36,23 +36,6 @@ TFileItem::TFileItem(TCollection& collection)
 
 TFileItem::~TFileItem() = default;
 
-void TFileItem::Assign(const TPersistent* source) {
-    const auto* item = dynamic_cast<const TFileItem*>(source);
-    if (!item) {
-        TCollectionItem::Assign(source);
-        return;
-    }
-    auto data = std::make_unique<TMemoryStream>();
-    const auto bytes = item->m_data->Bytes();
-    data->WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-    data->SetPosition(0);
-    m_data = std::move(data);
-    m_filename = item->m_filename;
-    m_name = item->m_name;
-    m_description = item->m_description;
-    m_compress = item->m_compress;
-}
-
 void TFileItem::SetFilename(const std::string& path) {
     if (path.empty() || path == m_filename) return;
     std::error_code ec;

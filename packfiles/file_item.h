@@ -18,10 +18,6 @@ public:
     explicit TFileItem(TCollection& collection);
     ~TFileItem() override;
 
-    // Copies Name, Description, Compress, Filename and the bytes of another TFileItem; any other
-    // source raises the framework's assignment error.
-    void Assign(const TPersistent* source) override;
-
     // The file last loaded through SetFilename; never stored in a design.
     const std::string& Filename() const { return m_filename; }
     // Loads the file at `path` into Data, names the entry after the file's last path component

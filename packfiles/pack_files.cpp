@@ -35,7 +35,13 @@ void TPackFiles::SetVersion(const std::string& /*version*/) {
 }
 
 void TPackFiles::SetItems(const TFileCollection* source) {
-    if (source != m_items.get()) m_items->Assign(source);
+    if (source == m_items.get()) return;
+    // Entries cannot be copied, so assigning a collection that holds any fails with the
+    // framework's assignment error. The collection's own Assign empties first and fails second;
+    // trying it on a scratch collection first keeps the entries when it fails.
+    TFileCollection trial(this);
+    trial.Assign(source);
+    m_items->Assign(source);
 }
 
 std::unique_ptr<TMemoryStream> TPackFiles::GetFileStream(const std::string& name) const {

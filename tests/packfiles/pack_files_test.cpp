@@ -263,26 +263,28 @@ TEST_F(PackFilesTest, DamagedCompressedDataIsRejectedAndEntryKept) {
     EXPECT_EQ(Contents(*item.Data()), Text("kept"));
 }
 
-TEST_F(PackFilesTest, AssigningItemsCopiesEveryEntry) {
+TEST_F(PackFilesTest, AssigningItemsWithEntriesFailsAndKeepsTheStore) {
     TStoreTestRoot otherRoot(nullptr);
     TPackFiles& other = otherRoot.Make<TPackFiles>();
     AddEntry(other, "ONE", Text("first"), false, "plain one");
-    AddEntry(other, "TWO", test::Mixed(3000, 1), true, "packed two");
-    AddEntry(m_store, "OLD", Text("replaced"));
+    AddEntry(m_store, "OLD", Text("kept"));
 
-    m_store.SetItems(other.Items());
-    ASSERT_EQ(m_store.Items()->Count(), 2);
-    for (int i = 0; i < 2; ++i) {
-        const TFileItem& mine = *m_store.Items()->Items(i);
-        const TFileItem& theirs = *other.Items()->Items(i);
-        EXPECT_EQ(mine.Name(), theirs.Name());
-        EXPECT_EQ(mine.Description(), theirs.Description());
-        EXPECT_EQ(mine.Compress(), theirs.Compress());
-        EXPECT_EQ(Contents(*mine.Data()), Contents(*theirs.Data()));
-        EXPECT_NE(mine.Data(), theirs.Data());
+    try {
+        m_store.SetItems(other.Items());
+        FAIL() << "entries have no copy operation";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a TFileItem to a TFileItem");
     }
+    ASSERT_EQ(m_store.Items()->Count(), 1) << "a failed assignment must not empty the store";
+    EXPECT_EQ(m_store.Items()->Items(0)->Name(), "OLD");
+    EXPECT_EQ(Contents(*m_store.Items()->Items(0)->Data()), Text("kept"));
+
+    TPackFiles& empty = otherRoot.Make<TPackFiles>();
+    m_store.SetItems(empty.Items());
+    EXPECT_EQ(m_store.Items()->Count(), 0) << "an empty collection assigns";
+    AddEntry(m_store, "NEW", Text("x"));
     m_store.SetItems(m_store.Items());
-    EXPECT_EQ(m_store.Items()->Count(), 2) << "assigning its own items changes nothing";
+    EXPECT_EQ(m_store.Items()->Count(), 1) << "assigning its own items changes nothing";
 }
 
 TEST_F(PackFilesTest, DesignRoundTripKeepsEveryEntry) {

@@ -114,7 +114,7 @@ void DesignWriter::WriteProperty(TPersistent& object, const PropertyInfo& proper
         }
         case PropKind::Set: {
             auto bits = static_cast<std::uint64_t>(property.getOrdinal(object));
-            text = "[";
+            text.assign(1, '[');  // not `text = "["`: gcc 12 -O3 misreads that as an overlap
             for (std::size_t i = 0; i < 64; ++i) {
                 if (!(bits >> i & 1)) continue;
                 if (i >= property.names.size())

@@ -32,6 +32,8 @@ void PaintFolderGlyph(DeviceContext& dc, int x, int top, int height) {
 }  // namespace
 
 TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TCustomControl(owner) {
+    // A list shows window colours whatever its parent looks like.
+    SetParentColor(false);
     SetColor(clWindow);
     SetTabStop(true);
     SetBounds(Left(), Top(), 145, 97);
@@ -261,7 +263,7 @@ void TDirectoryListBox::Notification(TComponent* component, TOperation operation
 }
 
 void TDirectoryListBox::Change() {
-    if (m_driveBox) m_driveBox->DirListMoved(m_drive);
+    if (m_driveBox && m_driveBox->m_dirList == this) m_driveBox->DirListMoved();
     m_onChange(this);
 }
 

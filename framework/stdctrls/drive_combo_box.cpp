@@ -29,6 +29,8 @@ std::string LastComponent(const std::string& path) {
 }  // namespace
 
 TDriveComboBox::TDriveComboBox(TComponent* owner) : TCustomControl(owner) {
+    // A list shows window colours whatever its parent looks like.
+    SetParentColor(false);
     SetColor(clWindow);
     SetTabStop(true);
     SetBounds(Left(), Top(), 145, 21);
@@ -43,16 +45,21 @@ TDriveComboBox::~TDriveComboBox() {
     if (m_dirList && m_dirList->m_driveBox == this) m_dirList->m_driveBox = nullptr;
 }
 
-void TDriveComboBox::BuildList() {
-    m_drives.clear();
+std::vector<TDriveComboBox::DriveItem> TDriveComboBox::ReadDrives() const {
+    std::vector<DriveItem> items;
     auto drives = ListDrives();
-    if (drives) {
-        for (const MountEntry& entry : *drives) {
-            std::string label = VolumeLabel(entry);
-            if (label == LastComponent(entry.mountPoint)) label.clear();
-            m_drives.push_back({entry.mountPoint, std::move(label)});
-        }
+    if (!drives) return items;
+    for (const MountEntry& entry : *drives) {
+        std::string label = VolumeLabel(entry);
+        // Without a label of its own a drive is named after its folder, which it shows anyway.
+        if (label == LastComponent(entry.mountPoint)) label.clear();
+        items.push_back({entry.mountPoint, std::move(label)});
     }
+    return items;
+}
+
+void TDriveComboBox::BuildList() {
+    m_drives = ReadDrives();
     if (IndexOf("/") < 0) m_drives.insert(m_drives.begin(), {"/", ""});
     Invalidate();
 }
@@ -107,7 +114,10 @@ void TDriveComboBox::SetDirList(TDirectoryListBox* dirList) {
     }
 }
 
-void TDriveComboBox::DirListMoved(const std::string& drive) {
+void TDriveComboBox::DirListMoved() {
+    std::vector<std::string> mountPoints;
+    for (const DriveItem& item : m_drives) mountPoints.push_back(item.mountPoint);
+    const std::string drive = MountPointOf(m_dirList->Directory(), mountPoints);
     if (drive == m_drive) return;
     m_drive = drive;
     Invalidate();

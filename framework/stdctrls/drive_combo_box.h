@@ -19,9 +19,15 @@ class TDirectoryListBox;
 // A new Drive is first handed to the linked DirList, which moves to that mount point; when it
 // cannot (the folder cannot be entered) the exception propagates and Drive stays as it was.
 // OnChange follows every change of Drive. The box also follows its DirList: when the list
-// moves onto another drive, the box shows that drive (without OnChange). UI thread only.
+// moves onto another of the box's drives, the box shows that drive (without OnChange).
+// UI thread only.
 class TDriveComboBox : public TCustomControl {
 public:
+    struct DriveItem {
+        std::string mountPoint;
+        std::string label;  // the file system's own label, or empty
+    };
+
     explicit TDriveComboBox(TComponent* owner);
     ~TDriveComboBox() override;
 
@@ -45,7 +51,7 @@ public:
     int ItemIndex() const;
     // Chooses an item as the user does (sets Drive).
     void SetItemIndex(int index);
-    // Reads the mounted file systems again.
+    // Reads the drives again (ReadDrives; "/" is always among them).
     void BuildList();
 
     const TNotifyEvent& OnChange() const { return m_onChange; }
@@ -55,6 +61,8 @@ protected:
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void Notification(TComponent* component, TOperation operation) override;
+    // The drives to offer: the platform's drive list, in mount order.
+    virtual std::vector<DriveItem> ReadDrives() const;
     // Offers the items to the user below the box and returns the chosen index, or -1.
     virtual int DropDown();
     virtual void Change();
@@ -62,13 +70,8 @@ protected:
 private:
     friend class TDirectoryListBox;
 
-    struct DriveItem {
-        std::string mountPoint;
-        std::string label;
-    };
-
-    // The linked list reached another drive.
-    void DirListMoved(const std::string& drive);
+    // The linked list moved: show the listed drive that holds its folder.
+    void DirListMoved();
     int IndexOf(const std::string& drive) const;
 
     std::vector<DriveItem> m_drives;

@@ -9,4 +9,9 @@ namespace {
 const bool registered = RegisterClass<TLabel, TCustomLabel>("TLabel");
 }  // namespace
 
+TLabel::TLabel(TComponent* owner) : TCustomLabel(owner) {}
+
+// Out of line, so that code using TLabel links this file and with it the registration.
+TLabel::~TLabel() = default;
+
 }  // namespace kiv

@@ -7,7 +7,8 @@ namespace kiv {
 
 class TLabel : public TCustomLabel {
 public:
-    using TCustomLabel::TCustomLabel;
+    explicit TLabel(TComponent* owner);
+    ~TLabel() override;
 };
 
 }  // namespace kiv

@@ -37,6 +37,8 @@ bool IsMouseMessage(unsigned msg) {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+    // Leave the parent while this is still known as a windowed control: it is listed as one.
+    if (Parent()) Parent()->RemoveControl(*this);
     // The children stay with their owner; they only lose this parent and their windows.
     for (auto* list : {&m_graphicControls, &m_winControls}) {
         for (TControl* control : *list) {

@@ -216,3 +216,37 @@ TEST(ErrorReport, NamesUnknownErrorsAsSuch) {
 
 }  // namespace
 }  // namespace kiv::test
+
+namespace kiv::test {
+namespace {
+
+TEST(Application, AHandlerMayDestroyTheWindowThatDeliveredTheClick) {
+    TApplication application;
+    auto& form = application.Make<TProbeForm>();
+    form.SetCaption("Destroyed from its own click");
+    form.SetBorderStyle(TFormBorderStyle::bsNone);
+    form.SetBounds(0, 0, 40, 40);
+    auto& box = form.Make<TProbeBox>();
+    box.SetName("Box");
+    box.SetParent(&form);
+    box.SetBounds(0, 0, 40, 40);
+    auto& shape = form.Make<TProbeShape>();
+    shape.SetParent(&box);
+    shape.SetBounds(0, 0, 40, 40);
+    shape.SetOnClick([&](TObject*) { form.DestroyComponent(box); });
+    form.Show();
+    QWindow* window = WindowOf(form);
+    ASSERT_NE(window, nullptr);
+    QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(form.FindComponent("Box"), nullptr);
+    EXPECT_EQ(form.ControlCount(), 0);
+    EXPECT_EQ(shape.Parent(), nullptr);
+    // The box's window goes once the event that was delivering the click is over.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(shape.clicks, 1);
+    EXPECT_FALSE(form.hits.empty()) << "the form's own window now takes the clicks";
+}
+
+}  // namespace
+}  // namespace kiv::test

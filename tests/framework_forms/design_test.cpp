@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "framework/exception.h"
+#include "framework/forms/bitmap.h"
+#include "framework/forms/canvas.h"
 #include "framework/forms/font.h"
+#include "framework/memory_stream.h"
+#include "platform/draw/device_context.h"
+#include "platform/draw/qt_convert.h"
 #include "probe_controls.h"
 
 namespace kiv::test {
@@ -117,6 +122,44 @@ end
     } catch (const EDesignError& error) {
         EXPECT_NE(std::string(error.what()).find("line 4"), std::string::npos) << error.what();
     }
+}
+
+TEST(FormDesign, APictureInTheDesignIsReadAndPainted) {
+    TBitmap bitmap;
+    bitmap.SetSize(3, 2);
+    bitmap.Canvas()->Brush()->SetColor(clAqua);
+    bitmap.Canvas()->FillRect({0, 0, 3, 2});
+    bitmap.Canvas()->SetPixels(2, 1, clRed);
+    TMemoryStream bmp;
+    bitmap.SaveToStream(bmp);
+    std::string hex;
+    for (std::uint8_t byte : bmp.Bytes()) {
+        static const char digits[] = "0123456789ABCDEF";
+        hex += digits[byte >> 4];
+        hex += digits[byte & 15];
+    }
+    std::string design = R"(
+object ProbeForm: TProbeForm
+  Color = clBlack
+  object Image: TProbeImage
+    Left = 4
+    Top = 3
+    Picture.Data = { )" + hex +
+                         R"( }
+  end
+end
+)";
+    TProbeForm form(nullptr, design);
+    auto& image = dynamic_cast<TProbeImage&>(*form.FindComponent("Image"));
+    EXPECT_EQ(image.BoundsRect(), TRect(4, 3, 7, 5)) << "sized to the picture";
+    QImage target(8, 6, QImage::Format_RGB32);
+    target.fill(Qt::white);
+    platform::DeviceContext dc(target);
+    form.Perform(WM_ERASEBKGND, DCParam(dc));
+    form.Perform(WM_PAINT, DCParam(dc));
+    EXPECT_EQ(platform::FromQRgb(target.pixel(4, 3)), clAqua);
+    EXPECT_EQ(platform::FromQRgb(target.pixel(6, 4)), clRed);
+    EXPECT_EQ(platform::FromQRgb(target.pixel(7, 4)), clBlack);
 }
 
 }  // namespace

@@ -119,6 +119,23 @@ TEST_F(FormTest, ADisabledFormGetsNoMouseInput) {
     EXPECT_EQ(shape.clicks, 1);
 }
 
+TEST_F(FormTest, DestroyingAChildTakesItOutOfItsParentsList) {
+    auto& box = form.Make<TProbeBox>();
+    box.SetParent(&form);
+    auto& shape = form.Make<TProbeShape>();
+    shape.SetParent(&form);
+    auto& inner = form.Make<TProbeShape>();
+    inner.SetParent(&box);
+    form.Show();
+    form.DestroyComponent(box);
+    ASSERT_EQ(form.ControlCount(), 1);
+    EXPECT_EQ(form.Controls(0), &shape);
+    EXPECT_EQ(inner.Parent(), nullptr) << "the box's children lose their parent";
+    form.DestroyComponent(shape);
+    EXPECT_EQ(form.ControlCount(), 0);
+    form.Repaint();  // paints without touching the destroyed children
+}
+
 TEST_F(FormTest, TheWindowSystemsCloseRequestClosesTheForm) {
     form.Show();
     QWidget* widget = WidgetOf(form);

@@ -22,6 +22,9 @@ const bool registered = RegisterClass<TForm, TCustomControl>(
         Prop("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight).Stored(false),
         Prop("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth).Stored(false),
         Prop("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle).Default(TFormStyle::fsNormal),
+        // A form has no parent to take these from.
+        Prop("ParentColor", &TForm::ParentColor, &TForm::SetParentColor).Default(false),
+        Prop("ParentFont", &TForm::ParentFont, &TForm::SetParentFont).Default(false),
         Prop("Position", &TForm::Position, &TForm::SetPosition).Default(TPosition::poDesigned),
         Prop("Visible", &TForm::Visible, &TForm::SetVisible).Default(false),
         Prop("OnClose", &TForm::OnClose, &TForm::SetOnClose),

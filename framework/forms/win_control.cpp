@@ -79,6 +79,15 @@ bool TWinControl::ContainsControl(const TControl* control) const {
     return false;
 }
 
+void TWinControl::GetChildren(const std::function<void(TComponent&)>& proc,
+                              const TComponent* root) const {
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* control = Controls(i);
+        if (control->Owner() == root) proc(*control);
+    }
+    TControl::GetChildren(proc, root);
+}
+
 void TWinControl::InsertControl(TControl& control) {
     control.m_parent = this;
     auto* winControl = dynamic_cast<TWinControl*>(&control);

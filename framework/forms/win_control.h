@@ -47,6 +47,10 @@ public:
     // `allowDisabled`, windowed ones only with `allowWinControls`. nullptr when none.
     TControl* ControlAtPos(TPoint p, bool allowDisabled, bool allowWinControls = false) const;
     bool ContainsControl(const TControl* control) const;
+    // For design writing: the child controls that `root` owns, in Controls order, then (for the
+    // root) its owned components that have no parent.
+    void GetChildren(const std::function<void(TComponent&)>& proc,
+                     const TComponent* root) const override;
 
     bool HandleAllocated() const { return m_handle != nullptr; }
     // Creates the window now if it does not exist. Raises EInvalidOperation "Control '%s' has

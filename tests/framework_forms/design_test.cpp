@@ -1,6 +1,7 @@
 // Forms read from designs: creation order, parents, property order, Loaded, OnCreate, fonts.
 #include <gtest/gtest.h>
 
+#include "framework/design_writer.h"
 #include "framework/exception.h"
 #include "framework/forms/bitmap.h"
 #include "framework/forms/canvas.h"
@@ -122,6 +123,20 @@ end
     } catch (const EDesignError& error) {
         EXPECT_NE(std::string(error.what()).find("line 4"), std::string::npos) << error.what();
     }
+}
+
+TEST(FormDesign, AWrittenFormReadsBackToTheSameDesign) {
+    TProbeForm form(nullptr, kDesign);
+    std::string written = DesignWriter().Write(form);
+    EXPECT_NE(written.find("BorderStyle = bsNone"), std::string::npos) << written;
+    EXPECT_NE(written.find("Font.Charset = OEM_CHARSET"), std::string::npos) << written;
+    EXPECT_NE(written.find("OnClick = ShapeClick"), std::string::npos) << written;
+    EXPECT_EQ(written.find("ParentFont"), written.rfind("ParentFont")) << "only Inner differs";
+    TProbeForm again(nullptr, written);
+    EXPECT_EQ(DesignWriter().Write(again), written);
+    auto& inner = dynamic_cast<TProbeShape&>(*again.FindComponent("Inner"));
+    EXPECT_EQ(inner.Font()->Color(), clLime);
+    EXPECT_EQ(inner.Parent()->Name(), "Box");
 }
 
 TEST(FormDesign, APictureInTheDesignIsReadAndPainted) {

@@ -55,6 +55,8 @@ void TCustomLabel::SetWordWrap(bool wordWrap) {
 void TCustomLabel::SetShowAccelChar(bool showAccelChar) {
     if (showAccelChar == m_showAccelChar) return;
     m_showAccelChar = showAccelChar;
+    // The '&' marks take room only when shown, so an auto-sized label must be measured again.
+    AdjustBounds();
     Invalidate();
 }
 

@@ -27,9 +27,9 @@ struct EnumInfo<TTextLayout> {
 //
 // With AutoSize (the default) the label takes the size of its caption (measured with
 // DT_EXPANDTABS, DT_WORDBREAK with WordWrap, within the current width) after loading, when
-// AutoSize is switched on, and when the caption, font or WordWrap change, but not while its
-// design is being read. A right-justified label keeps its right edge, any other its left.
-// An empty caption measures as one blank, so an empty label stays one line high.
+// AutoSize is switched on, and when the caption, font, WordWrap or ShowAccelChar change, but
+// not while its design is being read. A right-justified label keeps its right edge, any other
+// its left. An empty caption measures as one blank, so an empty label stays one line high.
 // UI thread only.
 class TCustomLabel : public TGraphicControl {
 public:

@@ -90,6 +90,15 @@ TEST(LabelAutoSizeTest, FollowsCaptionAndFontChanges) {
     EXPECT_EQ(label.Height(), 13);
 }
 
+TEST(LabelAutoSizeTest, ShowingThePrefixMarksRefits) {
+    TLabel label(nullptr);
+    UseTerminalFont(*label.Font(), clWhite);
+    label.SetCaption("&Exit");
+    EXPECT_EQ(label.Width(), 24);
+    label.SetShowAccelChar(false);
+    EXPECT_EQ(label.Width(), 30);
+}
+
 TEST(LabelAutoSizeTest, OffKeepsTheBounds) {
     TLabel label(nullptr);
     UseTerminalFont(*label.Font(), clWhite);

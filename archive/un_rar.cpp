@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -38,6 +39,16 @@ std::string NormalizeStoredName(const char (&field)[260]) {
     std::string name = platform::OemToUtf8(std::string_view(field, length));
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
+}
+
+// a + b without passing the largest signed value (sizes come from untrusted headers).
+std::int64_t SaturatingAdd(std::int64_t a, std::uint64_t b) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    if (b > static_cast<std::uint64_t>(kMax) ||
+        (a > 0 && static_cast<std::int64_t>(b) > kMax - a)) {
+        return kMax;
+    }
+    return a + static_cast<std::int64_t>(b);
 }
 
 std::vector<char> CString(const std::string& text) {
@@ -126,10 +137,11 @@ void TUnRAR::ExtractArchive() {
         if (!LibraryLoaded() && !LoadRarLibrary()) {
             RaiseError(ArchiveName(), std::string(), "0", msg::LibraryNotFound);
         }
-        RarOwnerSlot() = this;
-        struct ReleaseOwner {
-            ~ReleaseOwner() { RarOwnerSlot() = nullptr; }
-        } release;
+        // Another component's run that let messages through to this one gets its owner back.
+        struct OwnerScope {
+            TUnRAR* previous;
+            ~OwnerScope() { RarOwnerSlot() = previous; }
+        } owner{std::exchange(RarOwnerSlot(), this)};
         ProcessArchive(ArchiveName(), !DiskTarget());
     } catch (...) {
         // Failures of the format step have been reported through OnError, or come from a
@@ -185,8 +197,7 @@ void TUnRAR::WalkEntries(void* handle, bool test) {
 bool TUnRAR::ProcessEntry(void* handle, bool test) {
     m_operation = test ? RAR_TEST : RAR_EXTRACT;
     const bool folder = IsFolderEntry(m_header.Flags, m_header.HostOS, m_header.FileAttr);
-    m_fileSize =
-        folder ? m_header.UnpSize : static_cast<std::int64_t>(TakeEntrySize(m_header.UnpSize));
+    m_fileSize = SaturatingAdd(0, folder ? m_header.UnpSize : TakeEntrySize(m_header.UnpSize));
     m_fileBytesLeft = m_fileSize;
     if (m_header.Flags & kEncryptedFlag) {
         if (!ProcessEncrypted(handle)) {
@@ -324,8 +335,7 @@ void TUnRAR::ScanVolume(const std::string& volume) {
         m_entrySizes.push_back(h.unpackedSize);
         if (!MatchFileSpec(platform::OemToUtf8(h.name), true)) return;
         SetArchiveFileCount(ArchiveFileCount() + 1);
-        m_bytesPending += static_cast<std::int64_t>(
-            std::min<std::uint64_t>(h.unpackedSize, INT64_MAX - m_bytesPending));
+        m_bytesPending = SaturatingAdd(m_bytesPending, h.unpackedSize);
         m_totalPacked += h.packedSize;
         m_totalUnpacked += h.unpackedSize;
         m_newestFileTime = std::max(m_newestFileTime, h.dosTime);

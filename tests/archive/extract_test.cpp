@@ -289,6 +289,23 @@ TEST_F(Extraction, DriveAndRootOfStoredNamesAreDropped) {
     EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"abs/z.txt", "x/y.txt"}));
 }
 
+TEST_F(Extraction, ASecondComponentMayRunFromAHandlerOfTheFirst) {
+    const std::string a = Pattern(3 * kMiB, 13);
+    const auto outer = Write({FileEntry("outer.bin", a)}, {}, "outer.rar");
+    const auto inner = Write({FileEntry("inner.txt", "inner")}, {}, "inner.rar");
+    auto first = MainWindowExtractor(outer[0], Path("out1"));
+    auto second = MainWindowExtractor(inner[0], Path("out2"));
+    int nested = 0;
+    first->SetOnProgress([&](TObject*, std::uint8_t f, std::uint8_t) {
+        if (f > 0 && nested++ == 0) {
+            EXPECT_EQ(second->Extract(), 1);
+        }
+    });
+    EXPECT_EQ(first->Extract(), 1);
+    EXPECT_TRUE(SameBytes(ReadFile(Path("out1/outer.bin")), a));
+    EXPECT_EQ(ReadFile(Path("out2/inner.txt")), "inner");
+}
+
 TEST_F(Extraction, FolderEntriesAloneCreateNothing) {
     const auto volumes = Write({FolderEntry("docs"), FolderEntry("docs/sub")}, {});
     auto rar = MainWindowExtractor(volumes[0], Path("out"));

@@ -15,72 +15,51 @@ std::string_view FileNamePart(std::string_view path) {
 
 namespace {
 
-// The matcher over the adjusted names, remembering the suffix pairs known not to match so that
-// masks with many '*' cannot make it exponential.
-class Matcher {
-public:
-    Matcher(std::string_view a, std::string_view b)
-        : m_a(a), m_b(b), m_failed((a.size() + 1) * (b.size() + 1), 0) {}
-
-    bool Match(std::size_t i, std::size_t j) {
-        char& failed = m_failed[i * (m_b.size() + 1) + j];
-        if (failed) return false;
-        const bool result = Walk(i, j);
-        if (!result) failed = 1;
-        return result;
-    }
-
-private:
-    // Tries every start k (up to the last character) of the other side for the rest behind a
-    // '*' at position star of `side`.
-    bool Star(bool inA, std::size_t i, std::size_t j) {
-        if (inA) {
-            if (i + 1 == m_a.size()) return true;
-            for (std::size_t k = j; k < m_b.size(); ++k)
-                if (Match(i + 1, k)) return true;
-        } else {
-            if (j + 1 == m_b.size()) return true;
-            for (std::size_t k = i; k < m_a.size(); ++k)
-                if (Match(k, j + 1)) return true;
-        }
-        return false;
-    }
-
-    bool Walk(std::size_t i, std::size_t j) {
-        const bool aLeft = i < m_a.size();
-        const bool bLeft = j < m_b.size();
-        if (!aLeft && !bLeft) return true;
-        const bool possible = (aLeft && (bLeft || m_a[i] == '*')) || (!aLeft && m_b[j] == '*');
-        if (!possible) return false;
-        while (i < m_a.size() && j < m_b.size()) {
-            const char ca = m_a[i];
-            const char cb = m_b[j];
-            if (ca == '?' || cb == '?') {
-                ++i;
-                ++j;
-            } else if (ca == '*') {
-                return Star(true, i, j);
-            } else if (cb == '*') {
-                return Star(false, i, j);
-            } else if (AsciiUpper(ca) == AsciiUpper(cb)) {
-                ++i;
-                ++j;
+// Whether a[i..] and b[j..] match, for all i and j at once, from the ends backwards. A '*'
+// that is not the last character of its side takes any run of the other side that leaves at
+// least one character, so its cell is an OR over a row or column of later cells; those ORs are
+// carried along as suffix sums. Two rows are kept, so names of any length cost O(|a| * |b|)
+// time, O(|b|) memory and no recursion.
+bool MatchAdjusted(std::string_view a, std::string_view b) {
+    const std::size_t m = a.size();
+    const std::size_t n = b.size();
+    // bStarsFrom[j]: b[j..] holds only '*'.
+    std::vector<char> bStarsFrom(n + 1, 1);
+    for (std::size_t j = n; j-- > 0;) bStarsFrom[j] = b[j] == '*' && bStarsFrom[j + 1];
+    bool aStarsFrom = true;  // a[i..] holds only '*', for the row being filled
+    // For row i + 1 (next) and row i (cur): M = match, A = OR of M over k >= j (k < n),
+    // B = OR over rows k >= i (k < m) of M in column j.
+    std::vector<char> nextM(n + 1, 0), nextA(n + 1, 0), nextB(n + 1, 0);
+    std::vector<char> curM(n + 1, 0), curA(n + 1, 0), curB(n + 1, 0);
+    for (std::size_t i = m + 1; i-- > 0;) {
+        if (i < m) aStarsFrom = aStarsFrom && a[i] == '*';
+        for (std::size_t j = n + 1; j-- > 0;) {
+            bool match;
+            if (i == m) {
+                match = bStarsFrom[j];
+            } else if (j == n) {
+                match = aStarsFrom;
+            } else if (a[i] == '?' || b[j] == '?') {
+                match = nextM[j + 1];
+            } else if (a[i] == '*') {
+                match = i + 1 == m || nextA[j];
+            } else if (b[j] == '*') {
+                // OR over k >= i of M[k][j + 1]: this row's cell j + 1 and the rows below.
+                match = j + 1 == n || curM[j + 1] || nextB[j + 1];
             } else {
-                return false;
+                match = AsciiUpper(a[i]) == AsciiUpper(b[j]) && nextM[j + 1];
             }
+            curM[j] = match;
+            curB[j] = i < m && (match || nextB[j]);
         }
-        if (i == m_a.size()) {
-            while (j < m_b.size() && m_b[j] == '*') ++j;
-            return j == m_b.size();
-        }
-        while (i < m_a.size() && m_a[i] == '*') ++i;
-        return i == m_a.size();
+        curA[n] = 0;
+        for (std::size_t j = n; j-- > 0;) curA[j] = curM[j] || curA[j + 1];
+        std::swap(curM, nextM);
+        std::swap(curA, nextA);
+        std::swap(curB, nextB);
     }
-
-    std::string_view m_a;
-    std::string_view m_b;
-    std::vector<char> m_failed;
-};
+    return nextM[0];
+}
 
 // Drops one trailing '.', or appends ".*" to a name without '.' when the other holds ".*".
 void AdjustExtension(std::string& name, const std::string& other) {
@@ -102,7 +81,7 @@ bool MatchWildcard(std::string_view a, std::string_view b, bool namesOnly) {
     std::string right(b);
     AdjustExtension(left, right);
     AdjustExtension(right, left);
-    return Matcher(left, right).Match(0, 0);
+    return MatchAdjusted(left, right);
 }
 
 }  // namespace kiv

@@ -53,5 +53,6 @@ function(kiv_test name)
   endif()
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${env}"
+    NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -167,12 +167,14 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
         out = OutputFile::Create(ResolveDestination(path, name, e.name), m_volumes.Volumes());
     }
     const bool blake2 = m_volumes.Info().format == RarFormat::Rar5 && (!e.hasCrc || e.hasBlake2);
-    DataCheck whole(blake2);
+    DataCheck whole(false, blake2);
     uint64_t total = 0;
     EntryHeader part = e;
     while (true) {
-        DataCheck partCheck(false);
+        DataCheck partCheck(true, false);
+        const uint64_t before = total;
         CopyPart(part, whole, partCheck, out.get(), total);
+        whole.AppendCrc(partCheck.Crc(), total - before);
         if (!part.splitAfter) break;
         if (part.hasCrc && partCheck.Crc() != part.crc) {
             throw RarError(ERAR_BAD_DATA, e.name + ": checksum mismatch in a volume's part");

@@ -10,7 +10,7 @@ struct DataCheck::Blake2State {
     blake2sp_state state;
 };
 
-DataCheck::DataCheck(bool withBlake2) {
+DataCheck::DataCheck(bool withCrc, bool withBlake2) : m_withCrc(withCrc) {
     if (withBlake2) {
         m_blake2 = std::make_unique<Blake2State>();
         blake2sp_init(&m_blake2->state, 32);
@@ -20,8 +20,12 @@ DataCheck::DataCheck(bool withBlake2) {
 DataCheck::~DataCheck() = default;
 
 void DataCheck::Update(const uint8_t* data, size_t size) {
-    m_crc = static_cast<uint32_t>(crc32_z(m_crc, data, size));
+    if (m_withCrc) m_crc = static_cast<uint32_t>(crc32_z(m_crc, data, size));
     if (m_blake2) blake2sp_update(&m_blake2->state, data, size);
+}
+
+void DataCheck::AppendCrc(uint32_t crc, uint64_t length) {
+    m_crc = static_cast<uint32_t>(crc32_combine(m_crc, crc, static_cast<z_off_t>(length)));
 }
 
 std::array<uint8_t, 32> DataCheck::Blake2() {

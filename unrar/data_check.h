@@ -8,19 +8,24 @@
 
 namespace kiv::rar {
 
+// The CRC-32 of a split entry is built from the CRCs of its parts (each volume's part carries
+// its own), so that every byte is run through CRC-32 once.
 class DataCheck {
 public:
-    explicit DataCheck(bool withBlake2);
+    DataCheck(bool withCrc, bool withBlake2);
     ~DataCheck();
     DataCheck(const DataCheck&) = delete;
     DataCheck& operator=(const DataCheck&) = delete;
 
     void Update(const uint8_t* data, size_t size);
+    // Extends the CRC by that of `length` further bytes whose own CRC-32 is `crc`.
+    void AppendCrc(uint32_t crc, uint64_t length);
     uint32_t Crc() const { return m_crc; }
     std::array<uint8_t, 32> Blake2();  // only when constructed withBlake2
 
 private:
     struct Blake2State;
+    bool m_withCrc;
     uint32_t m_crc = 0;
     std::unique_ptr<Blake2State> m_blake2;
 };

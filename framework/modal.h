@@ -40,7 +40,7 @@ enum class TModalResult {
 
 struct ModalQuestion {
     std::string text;
-    std::string caption;
+    std::string caption;  // empty: the application's title
     TMsgDlgType type = TMsgDlgType::mtInformation;
     TMsgDlgButtons buttons;
 };

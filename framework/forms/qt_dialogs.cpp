@@ -54,7 +54,9 @@ constexpr ButtonMapping kButtons[] = {
 };
 
 TModalResult ShowMessageBox(const ModalQuestion& question) {
-    QMessageBox box(IconOf(question.type), FromUtf8(question.caption), FromUtf8(question.text));
+    // Layers below the application (the archive engine's drive prompt) cannot know its title.
+    const std::string& caption = question.caption.empty() ? ApplicationTitle() : question.caption;
+    QMessageBox box(IconOf(question.type), FromUtf8(caption), FromUtf8(question.text));
     QMessageBox::StandardButtons standard;
     for (const ButtonMapping& mapping : kButtons)
         if (question.buttons.Contains(mapping.button)) standard |= mapping.standard;

@@ -17,23 +17,16 @@
 
 #include "unrar/unrar.h"
 
+#include "tests/corpus/corpus_files.h"
+
 namespace fs = std::filesystem;
+using kiv::corpus::CorpusDir;
+using kiv::corpus::FirstVolumes;
+using kiv::corpus::ReadAll;
 
 namespace {
 
 constexpr int kSecondsPerArchive = 60;
-
-std::string CorpusDir() {
-    const char* env = std::getenv("KIV_RAR_CORPUS");
-    return env && *env ? env : KIV_CORPUS_DIR;
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 bool Ascii(const std::string& s) {
     for (unsigned char c : s) {
@@ -143,20 +136,6 @@ std::map<std::string, unsigned long long> ListWithLsar(const std::string& archiv
         files[name] = std::stoull(m[2]);
     }
     return files;
-}
-
-std::vector<std::string> FirstVolumes(const std::string& dir) {
-    std::vector<std::string> out;
-    static const std::regex later(R"(\.part0*([2-9]|[1-9][0-9]+)\.rar$)");
-    for (const auto& item : fs::directory_iterator(dir)) {
-        const std::string name = item.path().filename().string();
-        const std::string ext = item.path().extension().string();
-        if ((ext == ".rar" || ext == ".exe") && !std::regex_search(name, later)) {
-            out.push_back(item.path().string());
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 class RarCorpus : public ::testing::Test {

@@ -16,7 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/corpus/corpus_files.h"
+
 namespace fs = std::filesystem;
+using kiv::corpus::CorpusDir;
+using kiv::corpus::FirstVolumes;
+using kiv::corpus::ReadAll;
 
 namespace {
 
@@ -47,18 +52,6 @@ for e in json.load(sys.stdin).get("lsarContents", []):
     stored = "1" if e.get("XADCompressionName") == "None" else "0"
     print("\t".join([e.get("XADFileName", ""), stored, flag("XADIsDirectory"), enc, flag("XADIsLink")]))
 )PY";
-
-std::string CorpusDir() {
-    const char* env = std::getenv("KIV_RAR_CORPUS");
-    return env && *env ? env : KIV_CORPUS_DIR;
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 std::string Quote(const std::string& text) {
     std::string quoted = "'";
@@ -118,20 +111,6 @@ std::set<std::string> RegularFiles(const fs::path& folder) {
         }
     }
     return files;
-}
-
-std::vector<std::string> FirstVolumes(const std::string& dir) {
-    std::vector<std::string> out;
-    static const std::regex later(R"(\.part0*([2-9]|[1-9][0-9]+)\.rar$)");
-    for (const auto& item : fs::directory_iterator(dir)) {
-        const std::string name = item.path().filename().string();
-        const std::string ext = item.path().extension().string();
-        if ((ext == ".rar" || ext == ".exe") && !std::regex_search(name, later)) {
-            out.push_back(item.path().string());
-        }
-    }
-    std::sort(out.begin(), out.end());
-    return out;
 }
 
 class EngineCorpus : public ::testing::Test {

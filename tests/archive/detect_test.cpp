@@ -1,9 +1,16 @@
 // Archive type detection, signature offsets and volume numbering.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #include <string>
 
 #include "archive/arc_detect.h"
+#include "archive/byte_reader.h"
 #include "archive/un_rar.h"
 #include "tests/archive/support.h"
 
@@ -68,6 +75,22 @@ TEST_F(ArchiveTest, MissingAndShortFilesCannotBeOpened) {
     WriteFile(Path("short.rar"), std::string("Rar!\x1A\x07\x00", 7) + std::string(13, '\0'));
     rar.SetArchiveFile(Path("short.rar"));
     EXPECT_EQ(rar.ArcType(), atRar);
+}
+
+// Opening a FIFO for reading waits for a writer; an archive name that points at one must be
+// refused at once instead of hanging the engine.
+TEST_F(ArchiveTest, FifoInPlaceOfTheArchiveIsRefusedWithoutWaiting) {
+    const std::string fifo = Path("pipe.rar");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto opened = std::async(std::launch::async, [&] { return FileReader::Open(fifo) != nullptr; });
+    if (opened.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Release the blocked open so that the test ends with a failure instead of a hang.
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        opened.wait();
+        if (writer >= 0) ::close(writer);
+        FAIL() << "opening a FIFO waited for a writer";
+    }
+    EXPECT_FALSE(opened.get());
 }
 
 TEST_F(ArchiveTest, LeadingZerosBeforeTheSignatureAreSkipped) {

@@ -23,6 +23,10 @@ namespace kiv {
 namespace {
 
 constexpr unsigned kEncryptedFlag = 0x04;
+// The library marks a RAR 5.0 folder (UnpVer 50 and up) with this flag alone; in older headers
+// the bit belongs to the dictionary size, and a folder has all of 0xE0.
+constexpr unsigned kRar5FolderFlag = 0x20;
+constexpr unsigned kFirstRar5Version = 50;
 // How far TakeEntrySize looks ahead for an entry whose size agrees.
 constexpr std::size_t kSizeSearchWindow = 4096;
 // Password prompts answered with an empty password that are tolerated for one entry.
@@ -39,6 +43,12 @@ std::string NormalizeStoredName(const char (&field)[260]) {
     std::string name = platform::OemToUtf8(std::string_view(field, length));
     std::replace(name.begin(), name.end(), '\\', '/');
     return name;
+}
+
+// The same folder decision as the pre-scan's, so that the files it counted are the ones begun.
+bool IsFolderHeader(const RARHeaderData& header) {
+    if (header.UnpVer >= kFirstRar5Version && (header.Flags & kRar5FolderFlag) != 0) return true;
+    return IsFolderEntry(header.Flags, header.HostOS, header.FileAttr);
 }
 
 // a + b without passing the largest signed value (sizes come from untrusted headers).
@@ -196,7 +206,7 @@ void TUnRAR::WalkEntries(void* handle, bool test) {
 
 bool TUnRAR::ProcessEntry(void* handle, bool test) {
     m_operation = test ? RAR_TEST : RAR_EXTRACT;
-    const bool folder = IsFolderEntry(m_header.Flags, m_header.HostOS, m_header.FileAttr);
+    const bool folder = IsFolderHeader(m_header);
     m_fileSize = SaturatingAdd(0, folder ? m_header.UnpSize : TakeEntrySize(m_header.UnpSize));
     m_fileBytesLeft = m_fileSize;
     if (m_header.Flags & kEncryptedFlag) {
@@ -278,8 +288,7 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
             std::vector<char> password = CString(Password());
             RarLibrary().RARSetPassword(handle, password.data());
             const std::string name = NormalizeStoredName(m_header.FileName);
-            if (IsFolderEntry(m_header.Flags, m_header.HostOS, m_header.FileAttr) ||
-                !MatchFileSpec(name, true)) {
+            if (IsFolderHeader(m_header) || !MatchFileSpec(name, true)) {
                 Skip(handle);
                 return true;
             }

@@ -313,6 +313,23 @@ TEST_F(Extraction, FolderEntriesAloneCreateNothing) {
     EXPECT_FALSE(Exists(Path("out")));
 }
 
+// A RAR 5.0 folder is known by its header flag alone when its attributes lack the folder bit;
+// taken for a file, it would count as begun and end the run before the last wanted file.
+TEST_F(Extraction, Rar5FolderWithoutTheFolderAttributeIsNoFile) {
+    fx::FixtureEntry folder = FolderEntry("docs");
+    folder.attr = 0;
+    fx::FixtureOptions options;
+    options.format = ArchiveFormat::Rar5;
+    const auto volumes =
+        Write({folder, FileEntry("docs/a.txt", "a"), FileEntry("docs/b.txt", "b")}, options);
+    auto rar = MainWindowExtractor(volumes[0], Path("out"));
+    EventLog log;
+    log.Attach(*rar);
+    EXPECT_EQ(rar->Extract(), 2);
+    EXPECT_TRUE(log.errors.empty());
+    EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"docs/a.txt", "docs/b.txt"}));
+}
+
 class UnixSets : public Extraction, public ::testing::WithParamInterface<ArchiveFormat> {};
 
 TEST_P(UnixSets, ExtractWithoutTouchingTheVolumesEvenWhenReadOnly) {

@@ -297,15 +297,20 @@ bool DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
     const bool needsSource = UsesSource(rop3);
     if (needsSource && !source) return false;
     const TRect dest = LPtoDP(TRect(x, y, x + width, y + height)).Normalized();
-    if (dest.IsEmpty()) return true;
+    // Only the part of the block that can change is read from the source, so that a block far
+    // larger than the images costs what its visible part costs and still succeeds.
+    TRect visible;
+    for (const TRect& c : m_clipRects) visible = visible.Union(c.Intersect(dest));
+    if (visible.IsEmpty()) return true;
 
     // The source block is copied out first, so that a copy within one image reads the
-    // pixels as they were before it.
+    // pixels as they were before it. Device pixel (dx, dy) takes source pixel (dx, dy) + shift.
     QImage block;
-    TPoint blockOrigin;
+    TPoint shift;
     if (needsSource) {
-        blockOrigin = source->LPtoDP(TPoint(sx, sy));
-        block = source->m_image->copy(blockOrigin.X, blockOrigin.Y, dest.Width(), dest.Height());
+        shift = source->LPtoDP(TPoint(sx, sy)) - dest.TopLeft();
+        block = source->m_image->copy(visible.Left + shift.X, visible.Top + shift.Y,
+                                      visible.Width(), visible.Height());
         if (block.isNull()) return false;
     }
     const QRect sourceBounds = needsSource ? source->m_image->rect() : QRect();
@@ -317,10 +322,8 @@ bool DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
             for (int dx = area.Left; dx < area.Right; ++dx) {
                 QRgb s = 0;
                 if (needsSource) {
-                    const int bx = dx - dest.Left;
-                    const int by = dy - dest.Top;
-                    if (!sourceBounds.contains(blockOrigin.X + bx, blockOrigin.Y + by)) continue;
-                    s = block.pixel(bx, by);
+                    if (!sourceBounds.contains(dx + shift.X, dy + shift.Y)) continue;
+                    s = block.pixel(dx - visible.Left, dy - visible.Top);
                 }
                 QRgb p = 0;
                 if (pattern && !BrushPixel(m_state.brush, dx, dy, p)) p = 0;

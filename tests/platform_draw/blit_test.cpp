@@ -80,6 +80,19 @@ TEST(BitBlt, SourcePixelsOutsideTheSourceImageLeaveTheDestinationAlone) {
     EXPECT_EQ(ToArt(dst, kPalette), ".rr.");
 }
 
+TEST(BitBlt, BlockFarLargerThanBothImagesCopiesTheVisiblePart) {
+    QImage src = BlankImage(3, 2, clYellow);
+    DeviceContext s(src);
+    s.SetPixel(0, 0, clRed);
+    s.SetPixel(2, 1, clBlue);
+    QImage dst = BlankImage(4, 3, clWhite);
+    DeviceContext d(dst);
+    ASSERT_TRUE(d.BitBlt(1, 1, 1 << 20, 1 << 20, &s, 0, 0, SRCCOPY));
+    EXPECT_EQ(ToArt(dst, kPalette), Art({"....",  //
+                                         ".ryy",  //
+                                         ".yyb"}));
+}
+
 TEST(BitBlt, OverlappingCopyWithinOneImageReadsThePixelsAsTheyWere) {
     QImage image = BlankImage(6, 1, clWhite);
     DeviceContext dc(image);

@@ -22,10 +22,14 @@ std::uint32_t GetLE32(const std::uint8_t* from) {
            std::uint32_t{from[3]} << 24;
 }
 
-// The largest total that `count` input bytes can produce: every block stored, plus its header.
-std::int64_t WorstTotal(std::int64_t count) {
+// Whether the largest total that `count` input bytes can produce (every block stored, plus
+// its header) fits the signed 32-bit field. Counts past that field are settled first, so that
+// the sum cannot overflow.
+bool TotalFits(std::int64_t count) {
+    constexpr std::int64_t kMaxTotal = std::numeric_limits<std::int32_t>::max();
+    if (count < 0 || count > kMaxTotal) return false;
     const std::int64_t blocks = (count + TLZR::MaxChunk - 1) / TLZR::MaxChunk;
-    return count + blocks * 5;
+    return count + blocks * 5 <= kMaxTotal;
 }
 
 }  // namespace
@@ -39,7 +43,7 @@ TCompressStream::TCompressStream()
 TCompressStream::~TCompressStream() = default;
 
 void TCompressStream::CompressStream(TStream& source, TStream& dest, std::int64_t count) {
-    if (count < 0 || WorstTotal(count) > std::numeric_limits<std::int32_t>::max()) {
+    if (!TotalFits(count)) {
         throw EPackerError(
             FormatMessage("TPackFiles: cannot compress %d bytes: the total would not fit", count));
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "framework/exception.h"
@@ -176,6 +177,17 @@ TEST(CompressStream, RefusesCountWhoseTotalCannotBeRecorded) {
     }
     EXPECT_EQ(dest.Size(), 0) << "refused before anything is written";
     EXPECT_EQ(source.Position(), 0);
+}
+
+TEST(CompressStream, RefusesTheLargestCountsWithoutOverflow) {
+    for (const std::int64_t count :
+         {std::numeric_limits<std::int64_t>::max(),
+          std::numeric_limits<std::int64_t>::max() - std::int64_t{TLZR::MaxChunk}}) {
+        TMemoryStream source, dest;
+        Fill(source, Text("abc"));
+        EXPECT_THROW(TCompressStream().CompressStream(source, dest, count), EPackerError) << count;
+        EXPECT_EQ(dest.Size(), 0) << count;
+    }
 }
 
 TEST(DecompressStream, ReadsOneFormAndAppendsAtDestPosition) {

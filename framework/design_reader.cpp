@@ -293,12 +293,24 @@ void DesignReader::ReadCollection(TPersistent& target, const PropertyInfo& info,
     if (!collection)
         Fail(value.line, value.column, FormatMessage("Property %s holds no collection", info.name));
     CollectionUpdate update(*collection);
+    DropFixupsWithin(*collection);
     At(value.line, value.column, [&] { collection->Clear(); });
     for (const auto& properties : value.collectionItems) {
         TCollectionItem* item = nullptr;
         At(value.line, value.column, [&] { item = collection->Add(); });
         ReadProperties(*item, properties);
     }
+}
+
+// A collection read a second time destroys the items of the first read; references still waiting
+// to be set on them (or on anything they own) must not outlive them.
+void DesignReader::DropFixupsWithin(const TCollection& collection) {
+    auto within = [&](const TPersistent* target) {
+        for (const TPersistent* owner = target->GetOwner(); owner; owner = owner->GetOwner())
+            if (owner == &collection) return true;
+        return false;
+    };
+    std::erase_if(m_fixups, [&](const Fixup& fixup) { return within(fixup.target); });
 }
 
 void DesignReader::SetEvent(TPersistent& target, const PropertyInfo& info,

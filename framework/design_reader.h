@@ -12,6 +12,7 @@
 namespace kiv {
 
 class ClassInfo;
+class TCollection;
 class TComponent;
 class TPersistent;
 struct PropertyInfo;
@@ -56,6 +57,7 @@ private:
     void SetValue(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
     void SetOrdinal(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
     void ReadCollection(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
+    void DropFixupsWithin(const TCollection& collection);
     void SetEvent(TPersistent& target, const PropertyInfo& info, const DesignValue& value);
     void ReadDefined(TPersistent& target, const std::string& name, const DesignProperty& property);
     void ResolveFixups();

@@ -24,6 +24,7 @@ const bool registered =
         {
             Prop("Caption", &TTestItem::Caption, &TTestItem::SetCaption),
             Prop("Weight", &TTestItem::Weight, &TTestItem::SetWeight).Default(0),
+            Prop("Partner", &TTestItem::Partner, &TTestItem::SetPartner),
         }) &&
     RegisterClass<TWidget, TComponent>(
         "TWidget",

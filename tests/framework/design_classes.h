@@ -63,10 +63,14 @@ public:
     void SetCaption(const std::string& caption) { m_caption = caption; }
     int Weight() const { return m_weight; }
     void SetWeight(int weight) { m_weight = weight; }
+    // A plain pointer: items are not components and get no removal notices.
+    TComponent* Partner() const { return m_partner; }
+    void SetPartner(TComponent* partner) { m_partner = partner; }
 
 private:
     std::string m_caption;
     int m_weight = 0;
+    TComponent* m_partner = nullptr;
 };
 
 class TWidget : public TComponent {

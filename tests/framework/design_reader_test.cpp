@@ -134,6 +134,30 @@ end)");
     EXPECT_EQ(item->Weight(), 5);
 }
 
+TEST_F(DesignReaderTest, ReferencesFromItemsOfAReplacedCollectionAreDropped) {
+    // The first list's item, and its pending reference, is gone once the second list is read.
+    Read(R"(object Main: TTestRoot
+  Items = <item Partner = btn end>
+  Items = <item Weight = 2 end>
+  object btn: TWidget
+  end
+end)");
+    ASSERT_EQ(root.Items()->Count(), 1);
+    auto* item = static_cast<TTestItem*>(root.Items()->Items(0));
+    EXPECT_EQ(item->Weight(), 2);
+    EXPECT_EQ(item->Partner(), nullptr);
+}
+
+TEST_F(DesignReaderTest, ItemsResolveReferencesToComponentsDeclaredLater) {
+    Read(R"(object Main: TTestRoot
+  Items = <item Partner = btn end>
+  object btn: TWidget
+  end
+end)");
+    ASSERT_EQ(root.Items()->Count(), 1);
+    EXPECT_EQ(static_cast<TTestItem*>(root.Items()->Items(0))->Partner(), Widget("btn"));
+}
+
 TEST_F(DesignReaderTest, CollectionReplacesExistingItems) {
     root.Items()->Add();
     root.Items()->Add();

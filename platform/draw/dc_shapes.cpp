@@ -24,16 +24,31 @@ int PenWidth(const Pen& pen) {
 // The rows of the ellipse inscribed in `box` (device, normalised): for each row the first and
 // last column whose pixel centre lies inside. Empty when the box is.
 std::vector<std::pair<int, int>> EllipseRows(const TRect& box) {
+    using Wide = __int128;
     const std::int64_t w = box.Width();
     const std::int64_t h = box.Height();
     std::vector<std::pair<int, int>> rows;
     if (w <= 0 || h <= 0) return rows;
-    // Pixel (i, j) is inside when ((2i+1-w)/w)^2 + ((2j+1-h)/h)^2 <= 1, in integers.
+    // Pixel (i, j) is inside when ((2i+1-w)/w)^2 + ((2j+1-h)/h)^2 <= 1, that is when
+    // (w-1-2i)^2 h^2 <= room; exact in 128 bits for any int box. The first inside column comes
+    // from a square root and is then settled by the exact test, so a row costs the same at
+    // any size.
+    const Wide ww = Wide(w) * w;
+    const Wide hh = Wide(h) * h;
+    auto inside = [&](std::int64_t i, Wide room) {
+        const Wide u = w - 1 - 2 * i;
+        return u * u * hh <= room;
+    };
+    const std::int64_t half = w / 2;
+    rows.reserve(std::size_t(h));
     for (std::int64_t j = 0; j < h; ++j) {
         const std::int64_t dy = 2 * j + 1 - h;
-        const std::int64_t room = w * w * h * h - dy * dy * w * w;
-        std::int64_t i = 0;
-        while (i < w / 2 && (2 * i + 1 - w) * (2 * i + 1 - w) * h * h > room) ++i;
+        const Wide room = ww * hh - Wide(dy) * dy * ww;
+        const long double reach = std::sqrt(static_cast<long double>(room)) / h;
+        std::int64_t i = std::clamp<std::int64_t>(
+            static_cast<std::int64_t>(std::ceil((w - 1 - reach) / 2)), 0, half);
+        while (i > 0 && inside(i - 1, room)) --i;
+        while (i < half && !inside(i, room)) ++i;
         rows.emplace_back(box.Left + int(i), box.Left + int(w - 1 - i));
     }
     return rows;

@@ -164,6 +164,15 @@ INSTANTIATE_TEST_SUITE_P(
                                 },
                                 {"..rrrr...", ".rrrrrr..", "rrrrrrrr.", "rrrrrrrr.", "rrrrrrrr.",
                                  "rrrrrrrr.", ".rrrrrr..", "..rrrr...", "........."}},
+                      ShapeCase{"HugeEllipseReachesItsLeftEdgeOnTheMiddleRows",
+                                4,
+                                4,
+                                [](DeviceContext& dc) {
+                                    dc.SelectPen(Pen::Null());
+                                    dc.SetWindowOrgEx(-2, 27998);
+                                    dc.Ellipse(0, 0, 56001, 56001);
+                                },
+                                {"..rr", "..rr", "..rr", "..rr"}},
                       ShapeCase{"FlatEllipseIsALine",
                                 5,
                                 3,

@@ -283,8 +283,7 @@ void DeviceContext::FrameRect(const TRect& r, const Brush& brush) {
 }
 
 void DeviceContext::InvertRect(const TRect& r) {
-    const TRect d = LPtoDP(r);
-    PatBlt(r.Left, r.Top, d.Width(), d.Height(), DSTINVERT);
+    PatBlt(r.Left, r.Top, r.Width(), r.Height(), DSTINVERT);
 }
 
 bool DeviceContext::PatBlt(int x, int y, int width, int height, std::uint32_t rop) {

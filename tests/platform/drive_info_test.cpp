@@ -13,15 +13,9 @@
 namespace kiv::platform {
 namespace {
 
+using testing::Canonical;
 using testing::TempFolder;
 using testing::WriteFile;
-
-std::string Canonical(const std::string& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    std::string result = resolved != nullptr ? resolved : "";
-    ::free(resolved);
-    return result;
-}
 
 constexpr const char* kSampleTable =
     "22 27 0:21 / /proc rw,relatime - proc proc rw\n"

@@ -13,16 +13,10 @@
 namespace kiv::platform {
 namespace {
 
+using testing::Canonical;
 using testing::ScopedEnv;
 using testing::TempFolder;
 using testing::WriteFile;
-
-std::string Canonical(const std::string& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    std::string result = resolved != nullptr ? resolved : "";
-    ::free(resolved);
-    return result;
-}
 
 class Folders : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // A fresh temporary folder per test, removed with everything in it afterwards.
 #pragma once
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -49,6 +50,14 @@ inline void WriteFile(const std::string& path, const std::string& bytes, mode_t 
         if (!out) throw std::runtime_error("cannot write " + path);
     }
     ::chmod(path.c_str(), mode);
+}
+
+// The canonical form of an existing path; "" when it cannot be resolved.
+inline std::string Canonical(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    std::string result = resolved != nullptr ? resolved : "";
+    ::free(resolved);
+    return result;
 }
 
 inline std::string ReadFile(const std::string& path) {

@@ -4,6 +4,7 @@
 #include "framework/class_registry.h"
 #include "framework/collection_item.h"
 #include "framework/exception.h"
+#include "framework/update_scope.h"
 
 namespace kiv {
 
@@ -13,20 +14,6 @@ const bool registered = RegisterClass<TCollection, TPersistent>("TCollection");
 [[noreturn]] void IndexError(int index) {
     throw EListError(FormatMessage("List index out of bounds (%d)", index));
 }
-
-// Closes an update also when an item's Assign throws.
-class UpdateScope {
-public:
-    explicit UpdateScope(TCollection& collection) : m_collection(collection) {
-        m_collection.BeginUpdate();
-    }
-    ~UpdateScope() { m_collection.EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TCollection& m_collection;
-};
 
 }  // namespace
 

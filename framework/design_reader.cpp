@@ -8,6 +8,7 @@
 #include "framework/exception.h"
 #include "framework/memory_stream.h"
 #include "framework/text_compare.h"
+#include "framework/update_scope.h"
 
 namespace kiv {
 
@@ -15,19 +16,6 @@ namespace {
 
 constexpr TComponentState kReadingStates{TComponentStateItem::csLoading,
                                          TComponentStateItem::csReading};
-
-class CollectionUpdate {
-public:
-    explicit CollectionUpdate(TCollection& collection) : m_collection(collection) {
-        m_collection.BeginUpdate();
-    }
-    ~CollectionUpdate() { m_collection.EndUpdate(); }
-    CollectionUpdate(const CollectionUpdate&) = delete;
-    CollectionUpdate& operator=(const CollectionUpdate&) = delete;
-
-private:
-    TCollection& m_collection;
-};
 
 const char* KindName(DesignValue::Kind kind) {
     switch (kind) {
@@ -292,7 +280,7 @@ void DesignReader::ReadCollection(TPersistent& target, const PropertyInfo& info,
     auto* collection = dynamic_cast<TCollection*>(info.getObject(target));
     if (!collection)
         Fail(value.line, value.column, FormatMessage("Property %s holds no collection", info.name));
-    CollectionUpdate update(*collection);
+    UpdateScope update(*collection);
     DropFixupsWithin(*collection);
     At(value.line, value.column, [&] { collection->Clear(); });
     for (const auto& properties : value.collectionItems) {

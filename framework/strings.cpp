@@ -5,23 +5,13 @@
 #include "framework/exception.h"
 #include "framework/filer.h"
 #include "framework/text_compare.h"
+#include "framework/update_scope.h"
 
 namespace kiv {
 
 namespace {
 
 const bool registered = RegisterClass<TStrings, TPersistent>("TStrings");
-
-class UpdateScope {
-public:
-    explicit UpdateScope(TStrings& strings) : m_strings(strings) { m_strings.BeginUpdate(); }
-    ~UpdateScope() { m_strings.EndUpdate(); }
-    UpdateScope(const UpdateScope&) = delete;
-    UpdateScope& operator=(const UpdateScope&) = delete;
-
-private:
-    TStrings& m_strings;
-};
 
 }  // namespace
 

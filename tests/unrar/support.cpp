@@ -89,10 +89,14 @@ void TempDirTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kiv-unrar-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     m_dir = pattern;
+    // Entries extracted without a destination land in the current folder: keep them in here.
+    m_previousFolder = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir);
 }
 
 void TempDirTest::TearDown() {
     std::error_code ec;
+    if (!m_previousFolder.empty()) std::filesystem::current_path(m_previousFolder, ec);
     // Tests make files read-only; give write permission back so that the folder can go.
     for (const auto& item : std::filesystem::recursive_directory_iterator(m_dir, ec)) {
         if (!item.is_symlink()) ::chmod(item.path().c_str(), item.is_directory() ? 0700 : 0600);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ protected:
     void TearDown() override;
     std::string Path(const std::string& name) const { return m_dir + "/" + name; }
     std::string m_dir;
+
+private:
+    std::filesystem::path m_previousFolder;
 };
 
 }  // namespace kiv::test

@@ -78,9 +78,11 @@ std::unique_ptr<TComponent> TComponent::RemoveComponent(TComponent& component) {
         throw EComponentError(
             FormatMessage("Component %s is not owned by %s", component.Name(), Name()));
     Notification(&component, TOperation::opRemove);
-    // The notification may have changed the list; look again.
+    // The notification may have changed the list, even taken this very component away; look
+    // again, and only by address: `component` may be gone by now.
     it = std::find_if(m_components.begin(), m_components.end(),
                       [&](const auto& owned) { return owned.get() == &component; });
+    if (it == m_components.end()) return nullptr;
     std::unique_ptr<TComponent> removed = std::move(*it);
     m_components.erase(it);
     removed->m_owner = nullptr;

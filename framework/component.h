@@ -54,7 +54,7 @@ public:
     // is unique here (EComponentError), then sends Notification(component, opInsert).
     TComponent& InsertComponent(std::unique_ptr<TComponent> component);
     // Gives up ownership after sending Notification(component, opRemove); EComponentError when
-    // `component` is not owned here.
+    // `component` is not owned here. Null when a handler of that notice removed it already.
     std::unique_ptr<TComponent> RemoveComponent(TComponent& component);
     // Destroys one owned component (RemoveComponent, then destruction).
     void DestroyComponent(TComponent& component) { RemoveComponent(component).reset(); }

@@ -92,6 +92,33 @@ TEST(TComponent, RemoveComponentHandsOverOwnershipAndNotifies) {
     (void)sibling;
 }
 
+// An owner whose removal notice takes the removed component away itself.
+class TGrabbingOwner : public TComponent {
+public:
+    using TComponent::TComponent;
+    std::unique_ptr<TComponent> grabbed;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation != TOperation::opRemove || m_grabbing || component->Owner() != this) return;
+        m_grabbing = true;
+        grabbed = RemoveComponent(*component);
+    }
+
+private:
+    bool m_grabbing = false;
+};
+
+TEST(TComponent, RemovalTakenByTheNoticeHandlerReturnsNull) {
+    TGrabbingOwner owner(nullptr);
+    auto& child = owner.Make<TComponent>();
+    owner.Make<TComponent>();
+    EXPECT_EQ(owner.RemoveComponent(child), nullptr);
+    EXPECT_EQ(owner.grabbed.get(), &child);
+    EXPECT_EQ(owner.ComponentCount(), 1);
+}
+
 TEST(TComponent, InsertNotifiesOwnerAndSiblings) {
     std::vector<std::string> journal;
     TProbe owner(nullptr, &journal, "owner");

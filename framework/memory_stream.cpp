@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "framework/exception.h"
 #include "framework/file_stream.h"
@@ -19,8 +22,9 @@ std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
 
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
     if (count <= 0) return 0;
-    const std::int64_t end = m_position + count;
-    if (end > Size()) m_bytes.resize(static_cast<std::size_t>(end));
+    std::int64_t end = 0;
+    if (__builtin_add_overflow(m_position, count, &end)) throw EWriteError("Stream write error");
+    if (end > Size()) Grow(end);
     std::memcpy(m_bytes.data() + m_position, buffer, static_cast<std::size_t>(count));
     m_position = end;
     return count;
@@ -30,8 +34,22 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
     std::int64_t base = 0;
     if (origin == SeekOrigin::soCurrent) base = m_position;
     if (origin == SeekOrigin::soEnd) base = Size();
-    m_position = std::max<std::int64_t>(0, base + offset);
+    std::int64_t position = 0;
+    if (__builtin_add_overflow(base, offset, &position))
+        position = offset < 0 ? 0 : std::numeric_limits<std::int64_t>::max();
+    m_position = std::max<std::int64_t>(0, position);
     return m_position;
+}
+
+// A size the machine cannot hold is a write error of this stream, not a crash of its caller.
+void TMemoryStream::Grow(std::int64_t size) {
+    try {
+        m_bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::length_error&) {
+        throw EWriteError("Stream write error");
+    } catch (const std::bad_alloc&) {
+        throw EWriteError("Stream write error");
+    }
 }
 
 void TMemoryStream::SetSize(std::int64_t size) {

@@ -13,6 +13,7 @@ namespace kiv {
 class TMemoryStream : public TStream {
 public:
     std::int64_t Read(void* buffer, std::int64_t count) override;
+    // Raises EWriteError when the stream cannot grow that far.
     std::int64_t Write(const void* buffer, std::int64_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() override { return static_cast<std::int64_t>(m_bytes.size()); }
@@ -34,6 +35,8 @@ public:
     void SaveToFile(const std::string& path) const;
 
 private:
+    void Grow(std::int64_t size);
+
     std::vector<std::uint8_t> m_bytes;
     std::int64_t m_position = 0;
 };

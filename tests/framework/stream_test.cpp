@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,16 @@ TEST_F(StreamTest, WritingPastTheEndFillsTheGapWithZeros) {
     EXPECT_EQ(stream.Read(buf, 1), 0);
     stream.WriteBuffer("z", 1);
     EXPECT_EQ(Text(stream), std::string("ab\0\0\0z", 6));
+}
+
+TEST_F(StreamTest, AbsurdPositionsAndSizesAreClearErrors) {
+    TMemoryStream stream;
+    stream.WriteBuffer("ab", 2);
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(stream.Seek(kMax, SeekOrigin::soCurrent), kMax) << "the sum saturates";
+    EXPECT_THROW(stream.WriteBuffer("x", 1), EWriteError);
+    EXPECT_EQ(stream.Seek(-kMax, SeekOrigin::soEnd), 0);
+    EXPECT_EQ(Text(stream), "ab") << "failed writes change nothing";
 }
 
 TEST_F(StreamTest, SetSizeTruncatesAndPullsThePositionBack) {

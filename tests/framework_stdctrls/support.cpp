@@ -37,46 +37,12 @@ const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvi
 
 }  // namespace
 
-QImage BlankImage(int width, int height, TColor background) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(platform::ToQRgb(background));
-    return image;
-}
-
-std::string ToArt(const QImage& image, const Palette& palette) {
-    std::string out;
-    for (int y = 0; y < image.height(); ++y) {
-        if (y) out.push_back('\n');
-        for (int x = 0; x < image.width(); ++x) {
-            const TColor c = platform::FromQRgb(image.pixel(x, y));
-            char ch = '?';
-            for (const auto& [key, value] : palette) {
-                if (ColorToRGB(value) == c) {
-                    ch = key;
-                    break;
-                }
-            }
-            out.push_back(ch);
-        }
-    }
-    return out;
-}
-
 QImage FromArt(const std::vector<std::string>& rows, const Palette& palette) {
     QImage image(int(rows.at(0).size()), int(rows.size()), QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, platform::ToQRgb(palette.at(rows[y][x])));
     return image;
-}
-
-std::string Art(const std::vector<std::string>& rows) {
-    std::string out;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (i) out.push_back('\n');
-        out += rows[i];
-    }
-    return out;
 }
 
 void UseTerminalFont(TFont& font, TColor color) {

@@ -9,6 +9,7 @@
 
 #include "platform/draw/color.h"
 #include "platform/draw/device_context.h"
+#include "tests/platform_draw/pixel_art.h"
 
 namespace kiv {
 class TControl;
@@ -17,16 +18,8 @@ class TFont;
 
 namespace kiv::test {
 
-using Palette = std::map<char, TColor>;
-
-// An RGB32 image of `width` x `height` filled with `background`.
-QImage BlankImage(int width, int height, TColor background);
-// The image as rows of palette characters ('?' for other colours), rows joined by '\n'.
-std::string ToArt(const QImage& image, const Palette& palette);
 // An image drawn as art rows with the palette's colours.
 QImage FromArt(const std::vector<std::string>& rows, const Palette& palette);
-// Joins art rows with '\n' so that expectations read as pictures.
-std::string Art(const std::vector<std::string>& rows);
 
 // The 6 x 8 OEM face the windows use for their labels and buttons, in `color`.
 void UseTerminalFont(TFont& font, TColor color);

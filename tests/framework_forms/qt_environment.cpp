@@ -1,4 +1,5 @@
-// One QApplication for the whole test run, made before the first test.
+// One QApplication for the whole test run, made before the first test (linked into every
+// test program that shows windows).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +11,7 @@ class QtEnvironment : public testing::Environment {
 public:
     void SetUp() override {
         static int argc = 1;
-        static char name[] = "framework_forms_tests";
+        static char name[] = "kiv_tests";
         static char* argv[] = {name, nullptr};
         m_application = std::make_unique<QApplication>(argc, argv);
     }

@@ -67,22 +67,6 @@ const bool registered = RegisterClass<TShotImage, TGraphicControl>(
                         RegisterClass<TShotText, TGraphicControl>("TShotText") &&
                         RegisterClass<TShotForm, TForm>("TShotForm");
 
-class QtEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "x11_tests";
-        static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_application.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_application;
-};
-[[maybe_unused]] testing::Environment* const environment =
-    testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 std::string ReadFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

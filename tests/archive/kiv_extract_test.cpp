@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/archive/support.h"
+#include "tests/archive/tool_environment.h"
 
 namespace kiv::test {
 namespace {
@@ -17,22 +18,6 @@ namespace {
 namespace fx = kiv::fixture;
 using fx::ArchiveFormat;
 using fx::VolumeNaming;
-
-#if defined(__SANITIZE_ADDRESS__)
-#define KIV_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KIV_TEST_ASAN 1
-#endif
-#endif
-
-#if defined(KIV_TEST_ASAN)
-// libgomp, which libb2 loads, leaves its start-up allocation behind when libunrar.so is
-// unloaded at the end; that is not ours to find here.
-const std::string kToolEnvironment = "ASAN_OPTIONS=detect_leaks=0 ";
-#else
-const std::string kToolEnvironment;
-#endif
 
 struct ToolRun {
     int status = -1;

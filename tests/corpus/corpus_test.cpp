@@ -138,31 +138,13 @@ std::map<std::string, unsigned long long> ListWithLsar(const std::string& archiv
     return files;
 }
 
-class RarCorpus : public ::testing::Test {
+class RarCorpus : public kiv::corpus::CorpusTest {
 protected:
-    void SetUp() override {
-        if (!fs::exists(CorpusDir()) || FirstVolumes(CorpusDir()).empty()) {
-            GTEST_SKIP() << "no RAR corpus in " << CorpusDir() << " (run tests/corpus/fetch)";
-        }
-        if (std::system("command -v unar >/dev/null && command -v lsar >/dev/null") != 0) {
-            GTEST_SKIP() << "unar and lsar are needed";
-        }
-        m_work = fs::temp_directory_path() / ("kiv-corpus-" + std::to_string(getpid()));
-        fs::remove_all(m_work);
-        fs::create_directories(m_work);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_work, ec);
-    }
-    fs::path m_work;
+    RarCorpus() : CorpusTest("kiv-corpus", {"unar", "lsar"}) {}
 };
 
 TEST_F(RarCorpus, MatchesUnarOnEveryArchive) {
-    std::map<std::string, std::string> before;
-    for (const auto& item : fs::directory_iterator(CorpusDir())) {
-        before[item.path().string()] = ReadAll(item.path());
-    }
+    const std::map<std::string, std::string> before = kiv::corpus::SnapshotCorpus();
     const std::set<int> clearRefusals = {ERAR_UNKNOWN_FORMAT, ERAR_MISSING_PASSWORD, ERAR_BAD_DATA,
                                          ERAR_EREAD, ERAR_EOPEN};
     size_t extracted = 0;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/archive/tool_environment.h"
 #include "tests/corpus/corpus_files.h"
 
 namespace fs = std::filesystem;
@@ -23,25 +24,11 @@ using kiv::corpus::CorpusDir;
 using kiv::corpus::FirstVolumes;
 using kiv::corpus::ReadAll;
 
+using kiv::test::kToolEnvironment;
+
 namespace {
 
 constexpr int kSecondsPerArchive = 60;
-
-#if defined(__SANITIZE_ADDRESS__)
-#define KIV_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KIV_TEST_ASAN 1
-#endif
-#endif
-
-#if defined(KIV_TEST_ASAN)
-// libgomp, which libb2 loads, leaves its start-up allocation behind when libunrar.so is
-// unloaded at the end; that is not ours to find here.
-const std::string kToolEnvironment = "ASAN_OPTIONS=detect_leaks=0 ";
-#else
-const std::string kToolEnvironment;
-#endif
 
 // Turns `lsar -j` into one line per entry: name, stored, folder, encrypted, link (0/1).
 constexpr const char* kListing = R"PY(
@@ -113,32 +100,13 @@ std::set<std::string> RegularFiles(const fs::path& folder) {
     return files;
 }
 
-class EngineCorpus : public ::testing::Test {
+class EngineCorpus : public kiv::corpus::CorpusTest {
 protected:
-    void SetUp() override {
-        if (!fs::exists(CorpusDir()) || FirstVolumes(CorpusDir()).empty()) {
-            GTEST_SKIP() << "no RAR corpus in " << CorpusDir() << " (run tests/corpus/fetch)";
-        }
-        if (Shell("command -v unar >/dev/null && command -v lsar >/dev/null && "
-                  "command -v python3 >/dev/null") != 0) {
-            GTEST_SKIP() << "unar, lsar and python3 are needed";
-        }
-        m_work = fs::temp_directory_path() / ("kiv-engine-corpus-" + std::to_string(getpid()));
-        fs::remove_all(m_work);
-        fs::create_directories(m_work);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_work, ec);
-    }
-    fs::path m_work;
+    EngineCorpus() : CorpusTest("kiv-engine-corpus", {"unar", "lsar", "python3"}) {}
 };
 
 TEST_F(EngineCorpus, KivExtractMatchesUnarOnEveryArchive) {
-    std::map<std::string, std::string> before;
-    for (const auto& item : fs::directory_iterator(CorpusDir())) {
-        before[item.path().string()] = ReadAll(item.path());
-    }
+    const std::map<std::string, std::string> before = kiv::corpus::SnapshotCorpus();
     std::size_t identical = 0;
     std::size_t storedSets = 0;
     for (const std::string& archive : FirstVolumes(CorpusDir())) {

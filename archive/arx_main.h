@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "archive/arc_type.h"
 #include "archive/arx_file_attr.h"
@@ -62,11 +63,14 @@ protected:
     void Detect();
     void SetupVolumeNumbering();
 
+    // Puts back a path ArchiveFile held before, without detecting its type again.
+    void RestoreArchiveFile(std::string path) noexcept { m_archiveFile = std::move(path); }
+    void SetFileCount(int value) { m_fileCount = value; }
+
+private:
     std::string m_archiveFile;
     int m_fileCount = 0;
     bool m_cancel = false;
-
-private:
     TArcType m_arcType = TArcType::atNA;
     std::int64_t m_signatureOffset = 1;
     std::int64_t m_archiveSize = 0;

@@ -35,7 +35,7 @@ int TUnBase::Extract() {
             if (!archive) RaiseError(ArchiveFile(), "", "0", msg::ErrorOpening);
         }
     } catch (...) {
-        m_archiveFile = remembered;
+        RestoreArchiveFile(remembered);
         throw;
     }
     struct RunEnd {
@@ -50,7 +50,7 @@ int TUnBase::Extract() {
                 if (std::uncaught_exceptions() == 0) throw;
             }
             archive.reset();
-            self.m_archiveFile = remembered;
+            self.RestoreArchiveFile(remembered);
         }
     };
     RunEnd end{*this, archive, remembered};
@@ -87,9 +87,9 @@ bool TUnBase::BeginFile(const std::string& name, TDateTime fileDate) {
         }
     }
     if (!exists || (OverwriteMode() == TOverwriteMode::omOverwrite && !Cancel())) {
-        ++m_fileCount;
+        SetFileCount(FileCount() + 1);
         bool extract = true;
-        OnBegin()(this, FileName(), m_fileCount, extract);
+        OnBegin()(this, FileName(), FileCount(), extract);
         if (extract && OnRenameCompressedFile()) {
             std::string renamed = FileName();
             OnRenameCompressedFile()(this, renamed);

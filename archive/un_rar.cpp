@@ -300,7 +300,7 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
             if (*rc == 0) return true;
             SetPassword(std::string());
             // The file is begun again with the next password; it counts once.
-            m_fileCount = begunBefore;
+            SetFileCount(begunBefore);
             if (FileCount() >= ArchiveFileCount()) return false;
         }
     } catch (...) {

@@ -157,7 +157,7 @@ bool TZipCommon::AskNextVolume(std::string& volumeName, int volumeId) {
 }
 
 void TZipCommon::ResetRunCounters() {
-    m_fileCount = 0;
+    SetFileCount(0);
     m_archiveFileCount = 0;
     m_progressByFile = 0;
     m_progressByArchive = 0;

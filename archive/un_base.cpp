@@ -26,13 +26,17 @@ int TUnBase::Extract() {
     const std::string remembered = ArchiveFile();
     std::unique_ptr<FileReader> archive;
     try {
-        if (ArchiveFile().empty()) RaiseError(ArchiveFile(), "", "0", msg::FileNotFound);
-        if (!IsExtractable(ArcType())) RaiseError(ArchiveFile(), "", "0", msg::UnsupportedType);
+        if (ArchiveFile().empty()) {
+            RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::FileNotFound));
+        }
+        if (!IsExtractable(ArcType())) {
+            RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::UnsupportedType));
+        }
         const TArcType type = ArcType();
         // These formats' libraries open the archive themselves.
         if (type != TArcType::atACE && type != TArcType::atCab && type != TArcType::atRar) {
             archive = FileReader::Open(ArchiveFile());
-            if (!archive) RaiseError(ArchiveFile(), "", "0", msg::ErrorOpening);
+            if (!archive) RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::ErrorOpening));
         }
     } catch (...) {
         RestoreArchiveFile(remembered);

@@ -145,7 +145,7 @@ void TUnRAR::ExtractArchive() {
     try {
         // A library deployed after start-up serves this run too.
         if (!LibraryLoaded() && !LoadRarLibrary()) {
-            RaiseError(ArchiveName(), std::string(), "0", msg::LibraryNotFound);
+            RaiseError(ErrorReport::ForFile(ArchiveName(), msg::LibraryNotFound));
         }
         // Another component's run that let messages through to this one gets its owner back.
         struct OwnerScope {
@@ -175,7 +175,7 @@ void TUnRAR::ProcessArchive(const std::string& name, bool test) {
         ScanVolume(name);
         const unsigned result = archive.Open(name);
         if (result != 0) {
-            RaiseError(name, std::string(), "0", MapLibraryError(static_cast<int>(result)));
+            RaiseError(ErrorReport::ForFile(name, MapLibraryError(static_cast<int>(result))));
         }
         RarLibrary().RARSetProcessDataProc(archive.Get(), &ProcessDataThunk);
         RarLibrary().RARSetChangeVolProc(archive.Get(), &ChangeVolumeThunk);
@@ -200,7 +200,7 @@ void TUnRAR::WalkEntries(void* handle, bool test) {
     // A walk that breaks off before every wanted file was begun must not pass for success.
     if (r != 0 && r != ERAR_END_ARCHIVE && !allBegun && !Cancel() && !m_volumeRefused) {
         const int code = MapLibraryError(r);
-        ReportError(m_currentVolume, std::string(), "0", code != 0 ? code : msg::HeaderNotFound);
+        ReportError(ErrorReport::ForFile(m_currentVolume, code != 0 ? code : msg::HeaderNotFound));
     }
 }
 
@@ -212,7 +212,7 @@ bool TUnRAR::ProcessEntry(void* handle, bool test) {
     if (m_header.Flags & kEncryptedFlag) {
         if (!ProcessEncrypted(handle)) {
             FileSpec()->Clear();
-            ReportError(FileName(), std::string(), "0", msg::InvalidPassword);
+            ReportError(ErrorReport::ForFile(FileName(), msg::InvalidPassword));
             return false;
         }
         return true;
@@ -230,7 +230,7 @@ std::optional<int> TUnRAR::ExtractWanted(void* handle, const std::string& name) 
     SetRunningCrc(0xFFFFFFFF);
     SetDestinationName(name);
     if (!DestinationIsSafe(name)) {
-        RaiseOnError(name, std::string(), "0", msg::InvalidFileName);
+        RaiseOnError(ErrorReport::ForFile(name, msg::InvalidFileName));
         Skip(handle);
         return std::nullopt;
     }
@@ -261,7 +261,7 @@ bool TUnRAR::EndFile(const std::string& name, int rc) {
     if (OnEnd()) {
         OnEnd()(this, DiskTarget() ? FileName() : name, verdict);
     } else if (!verdict) {
-        ReportError(FileName(), std::string(), "0", msg::CrcFailed);
+        ReportError(ErrorReport::ForFile(FileName(), msg::CrcFailed));
     }
     return verdict;
 }
@@ -338,7 +338,7 @@ void TUnRAR::ScanVolume(const std::string& volume) {
     m_totalPacked = 0;
     m_totalUnpacked = 0;
     std::unique_ptr<FileReader> file = FileReader::Open(volume);
-    if (!file) RaiseError(ArchiveName(), std::string(), "0", msg::ErrorOpening);
+    if (!file) RaiseError(ErrorReport::ForFile(ArchiveName(), msg::ErrorOpening));
     const auto onFile = [this](const RarFileHeader& h) {
         if (h.continued || IsFolderEntry(h.flags, h.hostOs, h.attributes)) return;
         m_entrySizes.push_back(h.unpackedSize);
@@ -355,7 +355,7 @@ void TUnRAR::ScanVolume(const std::string& volume) {
     // Later volumes of a self-extracting set are plain RAR files.
     if (walk.status == WalkStatus::NotRar && offset != 0) walk = WalkRarVolume(*file, 0, onFile);
     if (walk.status == WalkStatus::MainHeaderShort) {
-        RaiseError(ArchiveName(), std::string(), "0", msg::ErrorReading);
+        RaiseError(ErrorReport::ForFile(ArchiveName(), msg::ErrorReading));
     }
     if (walk.status != WalkStatus::Complete) m_scanIncomplete = true;
 }
@@ -411,8 +411,8 @@ int TUnRAR::ChangeVolumeCallback(char* arcName, int mode) {
                 m_volumeRefused = true;
             } else if (volumeName != proposed) {
                 if (volumeName.size() >= kVolumeNameBuffer) {
-                    ReportError(volumeName, std::string(), std::to_string(VolumeNumber()),
-                                msg::InvalidFileName);
+                    ReportError(
+                        ErrorReport::ForVolume(volumeName, VolumeNumber(), msg::InvalidFileName));
                     m_volumeRefused = true;
                 } else {
                     std::memcpy(arcName, volumeName.c_str(), volumeName.size() + 1);

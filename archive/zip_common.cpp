@@ -93,12 +93,11 @@ void TZipCommon::DoProgress(std::uint8_t byFile, std::uint8_t byArchive) {
     m_onProgress(this, byFile, byArchive);
 }
 
-void TZipCommon::RaiseOnError(const std::string& fn, const std::string& msgEx,
-                              const std::string& volumeId, int code) {
+void TZipCommon::RaiseOnError(const ErrorReport& report) {
     const TarxMain* active = ActiveArchiver();
     if (active != nullptr && active->Cancel()) return;
     if (m_deferDepth > 0) {
-        m_pendingReports.push_back({fn, msgEx, volumeId, code});
+        m_pendingReports.push_back(report);
         return;
     }
     if (!m_onError) return;
@@ -107,34 +106,32 @@ void TZipCommon::RaiseOnError(const std::string& fn, const std::string& msgEx,
         TarxTimer& timer;
         ~ResumeClock() { timer.Resume(); }
     } resume{Timer()};
-    m_onError(this, fn, msgEx, volumeId, code);
+    m_onError(this, report.FileName(), report.Extra(), report.VolumeId(), report.Code());
 }
 
 void TZipCommon::FlushReports() {
-    std::vector<PendingReport> reports;
+    std::vector<ErrorReport> reports;
     reports.swap(m_pendingReports);
-    for (const PendingReport& r : reports) RaiseOnError(r.fn, r.msgEx, r.volumeId, r.code);
+    for (const ErrorReport& report : reports) RaiseOnError(report);
 }
 
-void TZipCommon::RaiseError(const std::string& fn, const std::string& msgEx,
-                            const std::string& volumeId, int code) {
-    RaiseOnError(fn, msgEx, volumeId, code);
-    throw E_RAISE(code);
+void TZipCommon::RaiseError(const ErrorReport& report) {
+    RaiseOnError(report);
+    throw E_RAISE(report.Code());
 }
 
-void TZipCommon::ReportError(const std::string& fn, const std::string& msgEx,
-                             const std::string& volumeId, int code) {
-    RaiseOnError(std::string(FileNamePart(fn)), msgEx, volumeId, code);
+void TZipCommon::ReportError(const ErrorReport& report) {
+    RaiseOnError(report.Naming(std::string(FileNamePart(report.FileName()))));
 }
 
 bool TZipCommon::AskNextVolume(std::string& volumeName, int volumeId) {
     const std::string idText = std::to_string(volumeId);
     if (volumeId > kMaxVolumeNumber) {
-        ReportError(volumeName, std::string(), idText, msg::MaxVolumes);
+        ReportError(ErrorReport::ForVolume(volumeName, volumeId, msg::MaxVolumes));
         return false;
     }
     if (volumeName.empty()) {
-        ReportError(volumeName, std::string(), idText, msg::InvalidFileName);
+        ReportError(ErrorReport::ForVolume(volumeName, volumeId, msg::InvalidFileName));
         return false;
     }
     if (!m_onNextVolume) return false;
@@ -148,7 +145,7 @@ bool TZipCommon::AskNextVolume(std::string& volumeName, int volumeId) {
         if (exists) break;
         // A handler that goes on without supplying the volume would be asked for ever.
         if (asked >= kMaxVolumeAsks) {
-            ReportError(volumeName, std::string(), idText, msg::FileNotFound);
+            ReportError(ErrorReport::ForVolume(volumeName, volumeId, msg::FileNotFound));
             return false;
         }
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/arc_type.h"
+#include "archive/error_report.h"
 #include "archive/read_write_obj.h"
 #include "framework/event.h"
 #include "framework/string_list.h"
@@ -117,13 +118,11 @@ public:
     // Lets pending messages through, then raises OnProgress.
     void DoProgress(std::uint8_t byFile, std::uint8_t byArchive);
 
-    // Raises OnError (unless ActiveArchiver's Cancel is set) with the full path FN, then throws
-    // E_RAISE with the text of code. The clock is paused meanwhile.
-    [[noreturn]] virtual void RaiseError(const std::string& fn, const std::string& msgEx,
-                                         const std::string& volumeId, int code);
-    // Raises OnError like RaiseError, with FN cut to its file-name part, and returns.
-    virtual void ReportError(const std::string& fn, const std::string& msgEx,
-                             const std::string& volumeId, int code);
+    // Raises OnError with the report as it is (unless ActiveArchiver's Cancel is set), then
+    // throws E_RAISE with the text of its code. The clock is paused while OnError runs.
+    [[noreturn]] virtual void RaiseError(const ErrorReport& report);
+    // Raises OnError like RaiseError, with the file name cut to its file-name part, and returns.
+    virtual void ReportError(const ErrorReport& report);
 
     // Asks OnNextVolume whether to go on with the volume `volumeName` (which it may change),
     // as volume number volumeId. Refuses (25250) above 999 and (25243) for an empty name. While
@@ -133,10 +132,9 @@ public:
     bool AskNextVolume(std::string& volumeName, int volumeId);
 
 protected:
-    // Raises OnError with FN as given, unless Cancel is set; while reports are deferred (inside
-    // a library callback) it queues them for FlushReports.
-    void RaiseOnError(const std::string& fn, const std::string& msgEx, const std::string& volumeId,
-                      int code);
+    // Raises OnError with the report as it is, unless Cancel is set; while reports are deferred
+    // (inside a library callback) it queues them for FlushReports.
+    void RaiseOnError(const ErrorReport& report);
 
     // While a guard lives, OnError reports wait; FlushReports raises them in order.
     class DeferReports {
@@ -160,13 +158,6 @@ protected:
     void ResetRunCounters();
 
 private:
-    struct PendingReport {
-        std::string fn;
-        std::string msgEx;
-        std::string volumeId;
-        int code;
-    };
-
     std::string m_extractDir;
     std::unique_ptr<TStringList> m_fileSpec;
     bool m_confirmOverwrites = true;
@@ -182,7 +173,7 @@ private:
     int m_archiveFileCount = 0;
 
     int m_deferDepth = 0;
-    std::vector<PendingReport> m_pendingReports;
+    std::vector<ErrorReport> m_pendingReports;
 
     TNotifyEvent m_onActivate;
     TNotifyEvent m_onDeactivate;

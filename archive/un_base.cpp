@@ -1,8 +1,9 @@
 // The extraction run and the per-entry overwrite decision.
 #include "archive/un_base.h"
 
-#include <exception>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "archive/byte_reader.h"
 #include "archive/err_msgs.h"
@@ -16,6 +17,26 @@ TUnBase::TUnBase(TComponent* owner) : TZipCommon(owner) {
     SetRestoreFileAttr(true);
 }
 
+namespace {
+
+// Runs `step`, then `after` whichever way `step` ends. When `step` failed, a failure of `after`
+// is dropped so that it does not hide the one already on its way.
+template <typename Step, typename After>
+void ThenAlways(Step&& step, After&& after) {
+    try {
+        step();
+    } catch (...) {
+        try {
+            after();
+        } catch (...) {
+        }
+        throw;
+    }
+    after();
+}
+
+}  // namespace
+
 int TUnBase::Extract() {
     SetActiveArchiver(this);
     ResetRunCounters();
@@ -23,53 +44,37 @@ int TUnBase::Extract() {
     ProcessMessages();
     if (CpuType() == TCpuType::cpt80486) SetCpuType(TCpuType::cptAuto);
     SetArchiveName(ArchiveFile());
-    const std::string remembered = ArchiveFile();
-    std::unique_ptr<FileReader> archive;
-    try {
-        if (ArchiveFile().empty()) {
-            RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::FileNotFound));
-        }
-        if (!IsExtractable(ArcType())) {
-            RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::UnsupportedType));
-        }
-        const TArcType type = ArcType();
-        // These formats' libraries open the archive themselves.
-        if (type != TArcType::atACE && type != TArcType::atCab && type != TArcType::atRar) {
-            archive = FileReader::Open(ArchiveFile());
-            if (!archive) RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::ErrorOpening));
-        }
-    } catch (...) {
-        RestoreArchiveFile(remembered);
-        throw;
-    }
-    struct RunEnd {
+    // Handlers may set ArchiveFile during the run; the run ends on the path it began with.
+    struct KeepArchiveFile {
         TUnBase& self;
-        std::unique_ptr<FileReader>& archive;
-        const std::string& remembered;
-        ~RunEnd() noexcept(false) {
-            // An error leaving a handler here must not hide the one already on its way.
-            try {
-                self.OnDeactivate()(&self);
-            } catch (...) {
-                if (std::uncaught_exceptions() == 0) throw;
-            }
-            archive.reset();
-            self.RestoreArchiveFile(remembered);
-        }
-    };
-    RunEnd end{*this, archive, remembered};
+        std::string path;
+        ~KeepArchiveFile() { self.RestoreArchiveFile(std::move(path)); }
+    } keep{*this, ArchiveFile()};
+    // Declared after `keep`, so the archive is closed before ArchiveFile is put back.
+    std::unique_ptr<FileReader> archive;
+    if (ArchiveFile().empty()) RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::FileNotFound));
+    if (!IsExtractable(ArcType())) {
+        RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::UnsupportedType));
+    }
+    const TArcType type = ArcType();
+    // These formats' libraries open the archive themselves.
+    if (type != TArcType::atACE && type != TArcType::atCab && type != TArcType::atRar) {
+        archive = FileReader::Open(ArchiveFile());
+        if (!archive) RaiseError(ErrorReport::ForFile(ArchiveFile(), msg::ErrorOpening));
+    }
+    ThenAlways([this] { RunFormatStep(); }, [this] { OnDeactivate()(this); });
+    return FileCount();
+}
+
+void TUnBase::RunFormatStep() {
     OnActivate()(this);
     SetFileName(std::string());
-    const bool timed = static_cast<bool>(OnElapsedTime());
-    if (timed) Timer().Start();
-    try {
+    if (!OnElapsedTime()) {
         ExtractArchive();
-    } catch (...) {
-        if (timed) OnElapsedTime()(this, Timer().Stop());
-        throw;
+        return;
     }
-    if (timed) OnElapsedTime()(this, Timer().Stop());
-    return FileCount();
+    Timer().Start();
+    ThenAlways([this] { ExtractArchive(); }, [this] { OnElapsedTime()(this, Timer().Stop()); });
 }
 
 bool TUnBase::BeginFile(const std::string& name, TDateTime fileDate) {

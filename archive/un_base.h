@@ -29,6 +29,10 @@ public:
 protected:
     // The format step; the base has none.
     virtual void ExtractArchive() {}
+
+private:
+    // OnActivate, the format step and OnElapsedTime (also when the step fails).
+    void RunFormatStep();
 };
 
 }  // namespace kiv

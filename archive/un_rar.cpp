@@ -270,41 +270,41 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
     if (!OnGetPassword() || PasswordAttempts() <= 0) return false;
     int tried = 0;
     int emptyAnswers = 0;
-    try {
-        while (tried < PasswordAttempts()) {
+    // Only the library turning a password down makes a failed attempt. Exceptions leave as they
+    // are: a handler's own, or one for a failure the callbacks have reported already.
+    while (tried < PasswordAttempts()) {
+        if (Password().empty()) {
+            std::string password;
+            bool tryAgain = true;
+            OnGetPassword()(this, FileName(), password, tryAgain);
+            SetPassword(password);
+            if (!tryAgain) return false;
+            // An empty answer uses up no attempt, but cannot be given for ever.
             if (Password().empty()) {
-                std::string password;
-                bool tryAgain = true;
-                OnGetPassword()(this, FileName(), password, tryAgain);
-                SetPassword(password);
-                if (!tryAgain) return false;
-                // An empty answer uses up no attempt, but cannot be given for ever.
-                if (Password().empty()) {
-                    if (++emptyAnswers >= kMaxEmptyPasswords) return false;
-                    continue;
-                }
+                if (++emptyAnswers >= kMaxEmptyPasswords) return false;
+                continue;
             }
-            ++tried;
-            std::vector<char> password = CString(Password());
-            RarLibrary().RARSetPassword(handle, password.data());
-            const std::string name = NormalizeStoredName(m_header.FileName);
-            if (IsFolderHeader(m_header) || !MatchFileSpec(name, true)) {
-                Skip(handle);
-                return true;
-            }
-            const int begunBefore = FileCount();
-            const std::optional<int> rc = ExtractWanted(handle, name);
-            if (!rc) return true;
-            // A failed entry is reported once, after its last attempt.
-            if ((*rc == 0 || tried >= PasswordAttempts()) && !EndFile(name, *rc)) return true;
-            if (*rc == 0) return true;
-            SetPassword(std::string());
-            // The file is begun again with the next password; it counts once.
-            SetFileCount(begunBefore);
-            if (FileCount() >= ArchiveFileCount()) return false;
         }
-    } catch (...) {
-        return false;
+        ++tried;
+        std::vector<char> password = CString(Password());
+        RarLibrary().RARSetPassword(handle, password.data());
+        const std::string name = NormalizeStoredName(m_header.FileName);
+        if (IsFolderHeader(m_header) || !MatchFileSpec(name, true)) {
+            Skip(handle);
+            return true;
+        }
+        const int begunBefore = FileCount();
+        const std::optional<int> rc = ExtractWanted(handle, name);
+        if (!rc) return true;
+        // A refused volume or a stop request fails the entry whatever the password.
+        const bool lastAttempt = tried >= PasswordAttempts() || m_volumeRefused || Cancel();
+        // A failed entry is reported once, after its last attempt.
+        if ((*rc == 0 || lastAttempt) && !EndFile(name, *rc)) return true;
+        if (*rc == 0) return true;
+        SetPassword(std::string());
+        // The file is begun again with the next password; it counts once.
+        SetFileCount(begunBefore);
+        if (FileCount() >= ArchiveFileCount()) return false;
     }
     return false;
 }

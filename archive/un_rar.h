@@ -47,6 +47,10 @@ private:
     // Prepares and processes one wanted entry: the library's result, or nullopt when the entry
     // was passed over (a name that would leave ExtractDir, an existing file that is kept).
     std::optional<int> ExtractWanted(void* handle, const std::string& name);
+    // Asks OnGetPassword and tries the passwords on an encrypted entry. False when no password
+    // was accepted (the walk ends with "Invalid password"); true when the entry was passed
+    // over, extracted, or failed for another reason (reported like any entry). Exceptions from
+    // handlers and callbacks pass through.
     bool ProcessEncrypted(void* handle);
     bool EndFile(const std::string& name, int rc);
     void Skip(void* handle);

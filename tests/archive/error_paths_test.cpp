@@ -1,5 +1,5 @@
-// How failures travel through TUnRAR against the scripted fake library: through the end of a
-// run.
+// How failures travel through TUnRAR against the scripted fake library: out of the password
+// flow without turning into a password failure, and through the end of a run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +16,10 @@ namespace kiv::test {
 namespace {
 
 namespace fx = kiv::fixture;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 int Occurrences(const std::string& text, const std::string& part) {
     int n = 0;
@@ -63,6 +67,116 @@ protected:
     std::unique_ptr<FakeLibrary> m_fake;
     int m_passwordsAsked = 0;
 };
+
+// A failure of a user's handler, told apart from the engine's own errors.
+struct HandlerFailure : std::runtime_error {
+    HandlerFailure() : std::runtime_error("handler failed") {}
+};
+
+enum class Handler { GetPassword, Begin, Progress, End };
+
+struct HandlerRow {
+    const char* label;
+    Handler failing;
+};
+
+class HandlerFailuresInThePasswordFlow : public ErrorPaths,
+                                         public ::testing::WithParamInterface<HandlerRow> {};
+
+TEST_P(HandlerFailuresInThePasswordFlow, EndTheRunAsThemselvesNotAsAPasswordFailure) {
+    auto rar = Extractor(Archive({"a", "b"}),
+                         "entry name=a size=2 flags=4 chunks=1,1\nentry name=b size=1 chunks=1\n");
+    EventLog log;
+    log.Attach(*rar);
+    const Handler failing = GetParam().failing;
+    rar->SetOnGetPassword([&](TObject*, const std::string&, std::string& password, bool&) {
+        ++m_passwordsAsked;
+        if (failing == Handler::GetPassword) throw HandlerFailure();
+        password = "secret";
+    });
+    rar->SetOnBegin([&](TObject*, const std::string&, int, bool&) {
+        if (failing == Handler::Begin) throw HandlerFailure();
+    });
+    rar->SetOnProgress([&](TObject*, std::uint8_t byFile, std::uint8_t) {
+        if (failing == Handler::Progress && byFile > 0) throw HandlerFailure();
+    });
+    rar->SetOnEnd([&](TObject*, const std::string&, bool) {
+        if (failing == Handler::End) throw HandlerFailure();
+    });
+
+    EXPECT_NO_THROW(rar->Extract());
+
+    EXPECT_TRUE(log.errors.empty()) << log.errors.front().code;
+    EXPECT_EQ(rar->FileSpec()->Count(), 1);  // a password failure would have cleared it
+    EXPECT_EQ(m_passwordsAsked, 1);
+    const std::string calls = m_fake->Log();
+    EXPECT_FALSE(Contains(calls, "read b")) << calls;
+    EXPECT_TRUE(calls.ends_with("close\n")) << calls;
+    EXPECT_EQ(log.lines.back(), "deactivate");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HandlerFailuresInThePasswordFlow,
+                         ::testing::Values(HandlerRow{"OnGetPassword", Handler::GetPassword},
+                                           HandlerRow{"OnBegin", Handler::Begin},
+                                           HandlerRow{"OnProgress", Handler::Progress},
+                                           HandlerRow{"OnEnd", Handler::End}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+enum class EntryFailure { DamagedNextVolume, VolumeRefused, VolumeAbove999, StopRequest };
+
+struct EntryFailureRow {
+    const char* label;
+    EntryFailure failure;
+    std::vector<int> reported;
+};
+
+class EncryptedEntryFailures : public ErrorPaths,
+                               public ::testing::WithParamInterface<EntryFailureRow> {};
+
+TEST_P(EncryptedEntryFailures, AreNotTakenForAWrongPassword) {
+    const EntryFailure failure = GetParam().failure;
+    const std::string first = failure == EntryFailure::VolumeAbove999 ? "set.r999" : "set.rar";
+    const std::string next = Path(failure == EntryFailure::VolumeAbove999 ? "set.s00" : "set.r00");
+    if (failure == EntryFailure::DamagedNextVolume) {
+        WriteFile(next, std::string("Rar!\x1A\x07\x00", 7) + "short");
+    } else {
+        WriteFile(next, "exists");
+    }
+    auto rar = Extractor(Archive({"a", "b"}, first),
+                         "entry name=a size=2 flags=4 chunks=1,1 volat=1 mode=1 volume=" + next +
+                             "\nentry name=b size=1 chunks=1\n");
+    EventLog log;
+    log.refuseVolumes = failure == EntryFailure::VolumeRefused;
+    log.Attach(*rar);
+    if (failure == EntryFailure::StopRequest) {
+        TUnRAR* self = rar.get();
+        rar->SetOnProgress([self](TObject*, std::uint8_t byFile, std::uint8_t) {
+            if (byFile > 0) self->SetCancel(true);
+        });
+    }
+
+    EXPECT_NO_THROW(rar->Extract());
+
+    std::vector<int> reported;
+    for (const auto& e : log.errors) reported.push_back(e.code);
+    EXPECT_EQ(reported, GetParam().reported);
+    // Another password would not have helped, so none is asked for.
+    EXPECT_EQ(m_passwordsAsked, 1);
+    EXPECT_EQ(rar->FileSpec()->Count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EncryptedEntryFailures,
+    ::testing::Values(
+        // Reported by the pre-scan of the new volume; the run ends there.
+        EntryFailureRow{"DamagedNextVolume", EntryFailure::DamagedNextVolume, {msg::ErrorReading}},
+        // The entry fails like any other entry cut off by a refused volume.
+        EntryFailureRow{"VolumeRefused", EntryFailure::VolumeRefused, {msg::CrcFailed}},
+        EntryFailureRow{
+            "VolumeAbove999", EntryFailure::VolumeAbove999, {msg::MaxVolumes, msg::CrcFailed}},
+        // Nothing is reported while Cancel is set.
+        EntryFailureRow{"StopRequest", EntryFailure::StopRequest, {}}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 struct RunEndRow {
     const char* label;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -80,6 +81,10 @@ struct HandlerRow {
     Handler failing;
 };
 
+void PrintTo(const HandlerRow& row, std::ostream* os) {
+    *os << row.label;
+}
+
 class HandlerFailuresInThePasswordFlow : public ErrorPaths,
                                          public ::testing::WithParamInterface<HandlerRow> {};
 
@@ -129,6 +134,10 @@ struct EntryFailureRow {
     EntryFailure failure;
     std::vector<int> reported;
 };
+
+void PrintTo(const EntryFailureRow& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class EncryptedEntryFailures : public ErrorPaths,
                                public ::testing::WithParamInterface<EntryFailureRow> {};
@@ -184,6 +193,10 @@ struct RunEndRow {
     std::vector<std::string> frame;    // OnActivate, OnElapsedTime, OnDeactivate as raised
     std::string escapes;               // the message of the error leaving Extract, if any
 };
+
+void PrintTo(const RunEndRow& row, std::ostream* os) {
+    *os << row.label;
+}
 
 class RunEnd : public ErrorPaths, public ::testing::WithParamInterface<RunEndRow> {};
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "unrar/fd.h"
+
 namespace kiv::rar {
 
 // Files that must never be replaced (the volumes being read), by device and inode.
@@ -44,11 +46,11 @@ public:
     void Commit(bool hasUnixMode, uint32_t unixMode, bool readOnly, const struct timespec* mtime);
 
 private:
-    OutputFile(int dirFd, int fd, std::string tempName, std::string finalName, FileIds volumes);
+    OutputFile(Fd dirFd, std::string finalName, FileIds volumes);
     void CheckFinal() const;
 
-    int m_dirFd;
-    int m_fd;
+    Fd m_dirFd;
+    Fd m_fd;  // the temporary file until Commit closes it
     std::string m_tempName;
     std::string m_finalName;
     FileIds m_volumes;

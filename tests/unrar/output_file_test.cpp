@@ -1,0 +1,163 @@
+// OutputFile's failures: each names the reason of the call that failed, and none leaves a
+// temporary file or a destination behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/unrar/support.h"
+#include "unrar/output_file.h"
+#include "unrar/rar_error.h"
+
+namespace kiv::test {
+namespace {
+
+using rar::Destination;
+using rar::OutputFile;
+using rar::RarError;
+
+// Runs `attempt` in a child process and returns what it returned. With `unprivileged`, the
+// child first becomes an ordinary user when the tests run as root, which passes every
+// permission check. Changes to process limits stay in the child.
+std::string InChild(const std::function<std::string()>& attempt, bool unprivileged) {
+    int pipe[2];
+    if (::pipe(pipe) != 0) return "no pipe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipe[0]);
+        std::string result;
+        if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            result = "cannot drop privileges";
+        } else {
+            result = attempt();
+        }
+        (void)!::write(pipe[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string result;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;) result.append(buffer, n);
+    ::close(pipe[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return result;
+}
+
+std::string Reason(int error) {
+    return std::string(": ") + std::strerror(error);
+}
+
+// How far a row gets: the failure happens in Create, Write or Commit.
+enum class Stage { Create, Write, Commit };
+
+struct FailureRow {
+    const char* label;
+    void (*prepare)(const std::string& dir);
+    std::string base;  // below the test folder
+    std::string relative;
+    Stage stage;
+    int code;
+    std::string message;  // "$DIR" stands for the test folder
+    bool unprivileged = false;
+};
+
+void PrintTo(const FailureRow& row, std::ostream* os) {
+    *os << row.label;
+}
+
+class OutputFileFailures : public TempDirTest, public ::testing::WithParamInterface<FailureRow> {};
+
+TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
+    const FailureRow& row = GetParam();
+    // Others may pass into the test folder (for the unprivileged child).
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0755), 0);
+    row.prepare(m_dir);
+    const Destination dest{m_dir + "/" + row.base, row.relative};
+    const std::string outcome = InChild(
+        [&] {
+            try {
+                auto out = OutputFile::Create(dest, {});
+                if (row.stage == Stage::Create) return std::string("created");
+                if (row.stage == Stage::Write) {
+                    // Files may grow to 4 bytes; going past fails with EFBIG instead of a signal.
+                    ::signal(SIGXFSZ, SIG_IGN);
+                    const rlimit limit{4, 4};
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                }
+                const std::string data(64, 'x');
+                out->Write(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+                // Something takes the destination's place before the rename.
+                ::mkdir((dest.base + "/" + row.relative).c_str(), 0755);
+                out->Commit(false, 0, false, nullptr);
+                return std::string("committed");
+            } catch (const RarError& e) {
+                return std::to_string(e.Code()) + " " + e.what();
+            }
+        },
+        row.unprivileged);
+
+    std::string expected = std::to_string(row.code) + " " + row.message;
+    if (const auto at = expected.find("$DIR"); at != std::string::npos) {
+        expected.replace(at, 4, m_dir);
+    }
+    EXPECT_EQ(outcome, expected);
+    for (const auto& item : std::filesystem::recursive_directory_iterator(m_dir)) {
+        const std::string name = item.path().filename().string();
+        EXPECT_FALSE(name.starts_with(".kiv-unrar-")) << item.path();
+        EXPECT_FALSE(item.is_regular_file() && name == row.relative) << item.path();
+    }
+}
+
+void Nothing(const std::string&) {}
+
+void ReadOnlyFolder(const std::string& dir) {
+    ASSERT_EQ(::mkdir((dir + "/ro").c_str(), 0555), 0);
+}
+
+void FileNamedF(const std::string& dir) {
+    WriteAll(dir + "/f", "file");
+}
+
+void LinkNamedL(const std::string& dir) {
+    ASSERT_EQ(::symlink(".", (dir + "/l").c_str()), 0);
+}
+
+void FolderNamedA(const std::string& dir) {
+    ASSERT_EQ(::mkdir((dir + "/a").c_str(), 0755), 0);
+}
+
+const std::string kLongName(300, 'n');
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OutputFileFailures,
+    ::testing::Values(FailureRow{"UnwritableFolder", ReadOnlyFolder, "ro", "a", Stage::Create,
+                                 ERAR_ECREATE, "cannot create a file beside a" + Reason(EACCES),
+                                 true},
+                      FailureRow{"FolderOnTheWayIsAFile", FileNamedF, "", "f/a", Stage::Create,
+                                 ERAR_ECREATE, "refusing to pass through f: not a plain folder"},
+                      FailureRow{"FolderOnTheWayIsALink", LinkNamedL, "", "l/a", Stage::Create,
+                                 ERAR_ECREATE, "refusing to pass through l: not a plain folder"},
+                      FailureRow{"BaseBelowAFile", FileNamedF, "f/sub", "a", Stage::Create,
+                                 ERAR_ECREATE, "cannot open folder $DIR/f/sub" + Reason(ENOTDIR)},
+                      FailureRow{"DestinationIsAFolder", FolderNamedA, "", "a", Stage::Create,
+                                 ERAR_ECREATE, "a exists and is not a regular file"},
+                      FailureRow{"NameTooLong", Nothing, "", kLongName, Stage::Create, ERAR_ECREATE,
+                                 "cannot inspect " + kLongName + Reason(ENAMETOOLONG)},
+                      FailureRow{"FileSizeLimit", Nothing, "", "a", Stage::Write, ERAR_EWRITE,
+                                 "cannot write a" + Reason(EFBIG)},
+                      FailureRow{"DestinationTakenBeforeTheRename", Nothing, "", "a", Stage::Commit,
+                                 ERAR_ECREATE, "a exists and is not a regular file"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace kiv::test

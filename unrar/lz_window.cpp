@@ -1,0 +1,67 @@
+// LZ window: match copies with the wrap-around of a ring, and hand-over of finished bytes.
+#include "unrar/lz_window.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "unrar/rar_error.h"
+#include "unrar/unrar.h"
+
+namespace kiv::rar {
+
+LzWindow::LzWindow(size_t size) {
+    size_t ring = 1;
+    while (ring < size) ring <<= 1;
+    m_mask = ring - 1;
+    // Zeroed, since a stream may reach back before its first byte; calloc takes fresh pages
+    // from the system, so a large window costs memory only as far as it is written.
+    m_data.reset(static_cast<uint8_t*>(std::calloc(ring, 1)));
+    if (!m_data)
+        throw RarError(ERAR_NO_MEMORY,
+                       "cannot hold a window of " + std::to_string(ring) + " bytes");
+}
+
+void LzWindow::Free::operator()(uint8_t* p) const {
+    std::free(p);
+}
+
+void LzWindow::Copy(uint64_t distance, size_t length) {
+    if (distance == 0 || distance > Size()) {
+        // Only reachable before the first byte of an entry whose window was cut to its size.
+        for (size_t i = 0; i < length; ++i) Put(0);
+        return;
+    }
+    size_t src = static_cast<size_t>((m_pos - distance) & m_mask);
+    size_t dst = static_cast<size_t>(m_pos & m_mask);
+    m_pos += length;
+    // The fast path: neither side wraps and the ranges do not overlap.
+    if (distance >= length && src + length <= Size() && dst + length <= Size()) {
+        std::memcpy(&m_data[dst], &m_data[src], length);
+        return;
+    }
+    while (length-- > 0) {
+        m_data[dst] = m_data[src];
+        dst = (dst + 1) & m_mask;
+        src = (src + 1) & m_mask;
+    }
+}
+
+void LzWindow::Read(uint64_t from, size_t length, uint8_t* out) const {
+    const size_t start = static_cast<size_t>(from & m_mask);
+    const size_t first = std::min(length, Size() - start);
+    std::memcpy(out, &m_data[start], first);
+    std::memcpy(out + first, &m_data[0], length - first);
+}
+
+void LzWindow::WriteTo(UnpackedSink& sink, uint64_t from, uint64_t to) const {
+    if (to <= from) return;
+    const size_t length = static_cast<size_t>(to - from);
+    const size_t start = static_cast<size_t>(from & m_mask);
+    const size_t first = std::min(length, Size() - start);
+    sink.Write(&m_data[start], first);
+    if (first < length) sink.Write(&m_data[0], length - first);
+}
+
+}  // namespace kiv::rar

@@ -128,8 +128,8 @@ TEST_F(ArchiveTest, DesigningOrEmptyPathClearsTheArchive) {
 TEST_F(ArchiveTest, BackslashesOfTheArchivePathBecomeSlashes) {
     SmallRar(Path("set.rar"));
     TUnRAR rar(nullptr);
-    rar.SetArchiveFile(m_dir + "\\set.rar");
-    EXPECT_EQ(rar.ArchiveFile(), m_dir + "/set.rar");
+    rar.SetArchiveFile(Dir() + "\\set.rar");
+    EXPECT_EQ(rar.ArchiveFile(), Dir() + "/set.rar");
     EXPECT_EQ(rar.ArcType(), atRar);
 }
 

@@ -1,16 +1,14 @@
 // kiv-extract on written sets of up to 20 volumes: both formats, both namings, Unix- and
 // Windows-made entries, compared with the source data and with unar's extraction.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "tests/archive/support.h"
-#include "tests/archive/tool_environment.h"
+#include "tests/support/shell.h"
 
 namespace kiv::test {
 namespace {
@@ -28,10 +26,10 @@ struct ToolRun {
 ToolRun RunTool(const std::string& dir, const std::string& archive, const std::string& dest) {
     const std::string out = dir + "/tool.out";
     const std::string err = dir + "/tool.err";
-    const std::string command = kToolEnvironment + "timeout 60 '" KIV_EXTRACT "' '" + archive +
-                                "' '" + dest + "' > '" + out + "' 2> '" + err + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+    const int status =
+        RunShell(kToolEnvironment + ShellQuote(KIV_EXTRACT) + " " + ShellQuote(archive) + " " +
+                 ShellQuote(dest) + " > " + ShellQuote(out) + " 2> " + ShellQuote(err));
+    return {status, ReadFile(out), ReadFile(err)};
 }
 
 using SetParam = std::tuple<ArchiveFormat, VolumeNaming, std::uint32_t>;
@@ -59,7 +57,7 @@ TEST_P(KivExtract, ExtractsTwentyVolumesLikeUnar) {
         fx::WriteRarArchive(Path("set.rar"), entries, SetOptions(format, 52 * 1024, naming));
     ASSERT_EQ(volumes.size(), 20u);
     const auto before = Snapshot(volumes);
-    const ToolRun run = RunTool(m_dir, volumes[0], Path("out"));
+    const ToolRun run = RunTool(Dir(), volumes[0], Path("out"));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_NE(run.out.find("progress last.bin 100 100\n"), std::string::npos);
@@ -69,13 +67,13 @@ TEST_P(KivExtract, ExtractsTwentyVolumesLikeUnar) {
     }
 
     EXPECT_EQ(Snapshot(volumes), before);
-    if (std::system("command -v unar >/dev/null 2>&1") != 0) GTEST_SKIP() << "unar is missing";
+    if (!HasCommand("unar")) GTEST_SKIP() << "unar is missing";
     // unar does not follow RAR 5.0 sets named name.rar, name.r00, ...; the source data above is
     // the check there.
     if (format == ArchiveFormat::Rar5 && naming == VolumeNaming::Old) return;
-    const std::string peer =
-        "unar -q -f -D -o '" + Path("unar") + "' '" + volumes[0] + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(peer.c_str()), 0);
+    ASSERT_EQ(RunShell("unar -q -f -D -o " + ShellQuote(Path("unar")) + " " +
+                       ShellQuote(volumes[0]) + " >/dev/null 2>&1"),
+              0);
     EXPECT_EQ(ListFiles(Path("out")), ListFiles(Path("unar")));
     for (const std::string& name : ListFiles(Path("unar"))) {
         EXPECT_TRUE(SameBytes(ReadFile(Path("out/") + name), ReadFile(Path("unar/") + name)))
@@ -100,7 +98,7 @@ TEST_F(ArchiveTest, KivExtractNamesAMissingVolumeAndFails) {
                             SetOptions(ArchiveFormat::Rar4, 100000, VolumeNaming::Old));
     ASSERT_GE(volumes.size(), 3u);
     ASSERT_EQ(::unlink(volumes[2].c_str()), 0);
-    const ToolRun run = RunTool(m_dir, volumes[0], Path("out"));
+    const ToolRun run = RunTool(Dir(), volumes[0], Path("out"));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("missing volume " + volumes[2] + "\n"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("error 25151: File fails CRC check (big)"), std::string::npos)
@@ -109,9 +107,7 @@ TEST_F(ArchiveTest, KivExtractNamesAMissingVolumeAndFails) {
 }
 
 TEST_F(ArchiveTest, KivExtractWithoutArgumentsShowsItsUsage) {
-    const int status = std::system("'" KIV_EXTRACT "' >/dev/null 2>&1");
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_EQ(RunShell(ShellQuote(KIV_EXTRACT) + " >/dev/null 2>&1"), 2);
 }
 
 }  // namespace

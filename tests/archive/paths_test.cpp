@@ -50,21 +50,21 @@ TEST_F(ArchiveTest, ExtractDirAlwaysEndsInSlashAndEmptyTakesTheArchiveFolder) {
     WriteFile(Path("set.rar"), std::string(40, 'z'));
     rar.SetArchiveFile(Path("set.rar"));
     rar.SetExtractDir("");
-    EXPECT_EQ(rar.ExtractDir(), m_dir + "/");
+    EXPECT_EQ(rar.ExtractDir(), Dir() + "/");
 }
 
 TEST_F(ArchiveTest, RelativeExtractDirIsTakenFromTheCurrentFolderNotTheRoot) {
     TUnRAR rar(nullptr);
     rar.SetExtractDir("out");
     rar.SetDestinationName("docs/a.txt");
-    EXPECT_EQ(rar.FileName(), m_dir + "/out/docs/a.txt");
+    EXPECT_EQ(rar.FileName(), Dir() + "/out/docs/a.txt");
 }
 
 TEST_F(ArchiveTest, EmptyExtractDirWithoutArchiveIsTheCurrentFolder) {
     TUnRAR rar(nullptr);
     rar.SetDestinationName("a.txt");
-    EXPECT_EQ(rar.FileName(), m_dir + "/a.txt");
-    EXPECT_EQ(rar.ExtractDir(), m_dir + "/");
+    EXPECT_EQ(rar.FileName(), Dir() + "/a.txt");
+    EXPECT_EQ(rar.ExtractDir(), Dir() + "/");
 }
 
 struct SafetyRow {

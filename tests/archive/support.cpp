@@ -2,92 +2,10 @@
 #include "tests/archive/support.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <climits>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <stdexcept>
 
 namespace kiv::test {
-
-namespace fs = std::filesystem;
-
-void ArchiveTest::SetUp() {
-    std::string pattern = (fs::temp_directory_path() / "kiv-archive-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_dir = pattern;
-    char cwd[PATH_MAX];
-    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-    m_previousFolder = cwd;
-    ASSERT_EQ(::chdir(m_dir.c_str()), 0);
-}
-
-void ArchiveTest::TearDown() {
-    if (!m_previousFolder.empty()) (void)::chdir(m_previousFolder.c_str());
-    std::error_code ec;
-    // Read-only folders made by a test must not keep it from being removed.
-    for (auto it = fs::recursive_directory_iterator(m_dir, ec); !ec && it != fs::end(it);
-         it.increment(ec)) {
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(m_dir, ec);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    ASSERT_TRUE(out.good()) << path;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-bool Exists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(path, ec));
-}
-
-std::vector<std::string> ListFiles(const std::string& folder) {
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
-         it.increment(ec)) {
-        if (it->is_regular_file()) files.push_back(fs::relative(it->path(), folder).string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::vector<std::string> Snapshot(const std::vector<std::string>& paths) {
-    std::vector<std::string> contents;
-    for (const std::string& p : paths) contents.push_back(ReadFile(p));
-    return contents;
-}
-
-::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
-    if (actual == expected) return ::testing::AssertionSuccess();
-    std::size_t at = 0;
-    while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-    return ::testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
-                                         << ", first difference at " << at;
-}
-
-std::string Pattern(std::size_t n, unsigned seed) {
-    std::string s(n, '\0');
-    unsigned x = seed * 2654435761u + 1;
-    for (std::size_t i = 0; i < n; ++i) {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 16);
-    }
-    return s;
-}
 
 void EventLog::Attach(TUnRAR& rar, bool withNextVolume) {
     rar.SetOnActivate([this](TObject*) { lines.push_back("activate"); });

@@ -1,5 +1,5 @@
-// Shared helpers of the engine tests: a fresh folder per test, file helpers, an event recorder,
-// the engine with a chosen library and the scripted fake library.
+// Helpers of the engine tests: an event recorder, the engine with a chosen library, the scripted
+// fake library and fixture shorthands; the folder and file helpers come from tests/support.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,36 +11,14 @@
 
 #include "archive/un_rar.h"
 #include "archive/unrar_binding.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 #include "tools/rarfixture/rar_writer.h"
 
 namespace kiv::test {
 
-// Each test gets a new empty folder, removed afterwards, and runs with it as current folder.
-class ArchiveTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // An absolute path inside the test folder.
-    std::string Path(const std::string& relative) const { return m_dir + "/" + relative; }
-
-    std::string m_dir;
-
-private:
-    std::string m_previousFolder;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-bool Exists(const std::string& path);
-// Regular files below folder, as sorted relative paths.
-std::vector<std::string> ListFiles(const std::string& folder);
-// Contents of every file, for before/after comparisons of volume sets.
-std::vector<std::string> Snapshot(const std::vector<std::string>& paths);
-// Compares file contents without printing megabytes on failure.
-::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected);
-// A string of n bytes of a repeating pattern that depends on seed.
-std::string Pattern(std::size_t n, unsigned seed);
+// Each test runs in a new empty folder that is its current folder.
+using ArchiveTest = TempFolderTest;
 
 struct ErrorReport {
     std::string fn;
@@ -79,6 +57,8 @@ class FakeLibrary {
 public:
     explicit FakeLibrary(const std::string& path);
     ~FakeLibrary();
+    FakeLibrary(const FakeLibrary&) = delete;
+    FakeLibrary& operator=(const FakeLibrary&) = delete;
     void Script(const std::string& script);
     std::string Log() const;
 

@@ -1,34 +1,33 @@
-// Where the decoded RAR corpus lies, which of its files start an archive, and the fixture that
-// skips without it; shared by the library's and the engine's corpus tests (each defines
-// KIV_CORPUS_DIR).
+// Where the decoded RAR corpus lies, which of its files start an archive, how long a tool may
+// take on one, and the fixture that skips without it; shared by the library's and the engine's
+// corpus tests (each defines KIV_CORPUS_DIR).
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
+
 namespace kiv::corpus {
+
+// How long one tool may take on one archive before the run counts as hanging.
+inline constexpr std::chrono::seconds kTimePerArchive{60};
 
 // $KIV_RAR_CORPUS, or the folder the build's fetch step decodes into.
 inline std::string CorpusDir() {
     const char* env = std::getenv("KIV_RAR_CORPUS");
     return env && *env ? env : KIV_CORPUS_DIR;
-}
-
-inline std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 // The .rar and .exe files of `dir` that are not second or later parts of a new-style set,
@@ -51,7 +50,7 @@ inline std::vector<std::string> FirstVolumes(const std::string& dir) {
 inline std::map<std::string, std::string> SnapshotCorpus() {
     std::map<std::string, std::string> files;
     for (const auto& item : std::filesystem::directory_iterator(CorpusDir())) {
-        files[item.path().string()] = ReadAll(item.path());
+        files[item.path().string()] = test::ReadFile(item.path().string());
     }
     return files;
 }
@@ -60,32 +59,24 @@ inline std::map<std::string, std::string> SnapshotCorpus() {
 // fresh work folder, removed afterwards.
 class CorpusTest : public ::testing::Test {
 protected:
-    CorpusTest(std::string workName, std::vector<std::string> commands)
-        : m_workName(std::move(workName)), m_commands(std::move(commands)) {}
+    explicit CorpusTest(std::vector<std::string> commands) : m_commands(std::move(commands)) {}
 
     void SetUp() override {
         if (!std::filesystem::exists(CorpusDir()) || FirstVolumes(CorpusDir()).empty()) {
             GTEST_SKIP() << "no RAR corpus in " << CorpusDir() << " (run tests/corpus/fetch)";
         }
         for (const std::string& command : m_commands) {
-            const std::string check = "command -v " + command + " >/dev/null";
-            if (std::system(check.c_str()) != 0) GTEST_SKIP() << command << " is needed";
+            if (!test::HasCommand(command)) GTEST_SKIP() << command << " is needed";
         }
-        m_work =
-            std::filesystem::temp_directory_path() / (m_workName + "-" + std::to_string(getpid()));
-        std::filesystem::remove_all(m_work);
-        std::filesystem::create_directories(m_work);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(m_work, ec);
+        m_work.emplace();
     }
 
-    std::filesystem::path m_work;
+    // The work folder (only once SetUp has not skipped).
+    std::filesystem::path Work() const { return m_work->Path(); }
 
 private:
-    std::string m_workName;
     std::vector<std::string> m_commands;
+    std::optional<test::TempFolder> m_work;
 };
 
 }  // namespace kiv::corpus

@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -22,11 +23,12 @@
 namespace fs = std::filesystem;
 using kiv::corpus::CorpusDir;
 using kiv::corpus::FirstVolumes;
-using kiv::corpus::ReadAll;
+using kiv::corpus::kTimePerArchive;
+using kiv::test::ReadFile;
+using kiv::test::RunShell;
+using kiv::test::ShellQuote;
 
 namespace {
-
-constexpr int kSecondsPerArchive = 60;
 
 bool Ascii(const std::string& s) {
     for (unsigned char c : s) {
@@ -83,7 +85,7 @@ OurRun RunOurs(const std::string& archive, const fs::path& dest, const fs::path&
     OurRun run;
     pid_t child = fork();
     if (child == 0) {
-        alarm(kSecondsPerArchive);
+        alarm(static_cast<unsigned>(kTimePerArchive.count()));
         ListAndExtract(archive, dest, report);
         _exit(0);
     }
@@ -119,9 +121,9 @@ OurRun RunOurs(const std::string& archive, const fs::path& dest, const fs::path&
 std::map<std::string, unsigned long long> ListWithLsar(const std::string& archive,
                                                        const fs::path& work) {
     const fs::path listing = work / "lsar.txt";
-    std::string command = "timeout " + std::to_string(kSecondsPerArchive) + " lsar -l '" + archive +
-                          "' > '" + listing.string() + "' 2>/dev/null";
-    (void)std::system(command.c_str());
+    RunShell(
+        "lsar -l " + ShellQuote(archive) + " > " + ShellQuote(listing.string()) + " 2>/dev/null",
+        kTimePerArchive);
     std::map<std::string, unsigned long long> files;
     std::ifstream in(listing);
     std::string line;
@@ -140,7 +142,7 @@ std::map<std::string, unsigned long long> ListWithLsar(const std::string& archiv
 
 class RarCorpus : public kiv::corpus::CorpusTest {
 protected:
-    RarCorpus() : CorpusTest("kiv-corpus", {"unar", "lsar"}) {}
+    RarCorpus() : CorpusTest({"unar", "lsar"}) {}
 };
 
 TEST_F(RarCorpus, MatchesUnarOnEveryArchive) {
@@ -150,18 +152,17 @@ TEST_F(RarCorpus, MatchesUnarOnEveryArchive) {
     size_t extracted = 0;
     for (const std::string& archive : FirstVolumes(CorpusDir())) {
         SCOPED_TRACE(archive);
-        const fs::path work = m_work / fs::path(archive).filename();
+        const fs::path work = Work() / fs::path(archive).filename();
         const fs::path ours = work / "ours", theirs = work / "unar";
         fs::create_directories(ours);
-        std::string command = "timeout " + std::to_string(kSecondsPerArchive) +
-                              " unar -q -f -D -o '" + theirs.string() + "' '" + archive +
-                              "' >/dev/null 2>&1";
-        (void)std::system(command.c_str());
+        RunShell("unar -q -f -D -o " + ShellQuote(theirs.string()) + " " + ShellQuote(archive) +
+                     " >/dev/null 2>&1",
+                 kTimePerArchive);
         const auto listed = ListWithLsar(archive, work);
 
         OurRun run = RunOurs(archive, ours, work / "ours.txt");
         ASSERT_TRUE(run.finished) << "the library crashed or took longer than "
-                                  << kSecondsPerArchive << " s";
+                                  << kTimePerArchive.count() << " s";
         // unar does not recognise every self-extracting layout; with no peer listing there is
         // nothing to compare, only the refusals and leftovers below are checked.
         const bool peerRead = !listed.empty();
@@ -172,7 +173,7 @@ TEST_F(RarCorpus, MatchesUnarOnEveryArchive) {
             if (e.directory) continue;
             if (e.rc == 0) {
                 if (peerRead) {
-                    EXPECT_EQ(ReadAll(ours / e.name), ReadAll(theirs / e.name));
+                    EXPECT_EQ(ReadFile(ours / e.name), ReadFile(theirs / e.name));
                 }
                 written.insert(e.name);
                 ++extracted;
@@ -203,7 +204,7 @@ TEST_F(RarCorpus, MatchesUnarOnEveryArchive) {
         }
     }
     EXPECT_GT(extracted, 20u) << "too few stored entries extracted to mean anything";
-    for (const auto& [path, bytes] : before) EXPECT_EQ(ReadAll(path), bytes) << path;
+    for (const auto& [path, bytes] : before) EXPECT_EQ(ReadFile(path), bytes) << path;
 }
 
 }  // namespace

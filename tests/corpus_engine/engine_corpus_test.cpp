@@ -2,33 +2,30 @@
 // byte-identical to unar's extraction, everything else ends with a clear error and leaves only
 // complete files, nothing hangs and no volume changes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/archive/tool_environment.h"
 #include "tests/corpus/corpus_files.h"
 
 namespace fs = std::filesystem;
 using kiv::corpus::CorpusDir;
 using kiv::corpus::FirstVolumes;
-using kiv::corpus::ReadAll;
-
+using kiv::corpus::kTimePerArchive;
 using kiv::test::kToolEnvironment;
+using kiv::test::ListFiles;
+using kiv::test::ReadFile;
+using kiv::test::RunShell;
+using kiv::test::ShellQuote;
 
 namespace {
-
-constexpr int kSecondsPerArchive = 60;
 
 // Turns `lsar -j` into one line per entry: name, stored, folder, encrypted, link (0/1).
 constexpr const char* kListing = R"PY(
@@ -39,18 +36,6 @@ for e in json.load(sys.stdin).get("lsarContents", []):
     stored = "1" if e.get("XADCompressionName") == "None" else "0"
     print("\t".join([e.get("XADFileName", ""), stored, flag("XADIsDirectory"), enc, flag("XADIsLink")]))
 )PY";
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-// Runs a shell command and returns its exit status (-1 when it did not exit normally).
-int Shell(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 struct Entry {
     std::string name;
@@ -64,9 +49,10 @@ std::vector<Entry> List(const std::string& archive, const fs::path& work) {
     const fs::path script = work / "listing.py";
     std::ofstream(script) << kListing;
     const fs::path listing = work / "listing.tsv";
-    Shell("timeout " + std::to_string(kSecondsPerArchive) + " lsar -j " + Quote(archive) +
-          " 2>/dev/null | python3 " + Quote(script.string()) + " > " + Quote(listing.string()) +
-          " 2>/dev/null");
+    RunShell("lsar -j " + ShellQuote(archive) + " 2>/dev/null | python3 " +
+                 ShellQuote(script.string()) + " > " + ShellQuote(listing.string()) +
+                 " 2>/dev/null",
+             kTimePerArchive);
     std::vector<Entry> entries;
     std::ifstream in(listing);
     std::string line;
@@ -88,21 +74,9 @@ std::vector<Entry> List(const std::string& archive, const fs::path& work) {
     return entries;
 }
 
-std::set<std::string> RegularFiles(const fs::path& folder) {
-    std::set<std::string> files;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
-         it.increment(ec)) {
-        if (it->is_regular_file() && !it->is_symlink()) {
-            files.insert(fs::relative(it->path(), folder).string());
-        }
-    }
-    return files;
-}
-
 class EngineCorpus : public kiv::corpus::CorpusTest {
 protected:
-    EngineCorpus() : CorpusTest("kiv-engine-corpus", {"unar", "lsar", "python3"}) {}
+    EngineCorpus() : CorpusTest({"unar", "lsar", "python3"}) {}
 };
 
 TEST_F(EngineCorpus, KivExtractMatchesUnarOnEveryArchive) {
@@ -111,33 +85,35 @@ TEST_F(EngineCorpus, KivExtractMatchesUnarOnEveryArchive) {
     std::size_t storedSets = 0;
     for (const std::string& archive : FirstVolumes(CorpusDir())) {
         SCOPED_TRACE(archive);
-        const fs::path work = m_work / fs::path(archive).filename();
+        const fs::path work = Work() / fs::path(archive).filename();
         const fs::path ours = work / "ours";
         const fs::path theirs = work / "unar";
         fs::create_directories(work);
         const std::vector<Entry> entries = List(archive, work);
-        const int peer =
-            Shell("timeout " + std::to_string(kSecondsPerArchive) + " unar -q -f -D -o " +
-                  Quote(theirs.string()) + " " + Quote(archive) + " >/dev/null 2>&1");
+        const int peer = RunShell("unar -q -f -D -o " + ShellQuote(theirs.string()) + " " +
+                                      ShellQuote(archive) + " >/dev/null 2>&1",
+                                  kTimePerArchive);
         const fs::path errors = work / "errors.txt";
         const int status =
-            Shell(kToolEnvironment + "timeout " + std::to_string(kSecondsPerArchive) + " " +
-                  Quote(KIV_EXTRACT) + " " + Quote(archive) + " " + Quote(ours.string()) +
-                  " >/dev/null 2>" + Quote(errors.string()));
-        ASSERT_NE(status, 124) << "kiv-extract took longer than " << kSecondsPerArchive << " s";
+            RunShell(kToolEnvironment + ShellQuote(KIV_EXTRACT) + " " + ShellQuote(archive) + " " +
+                         ShellQuote(ours.string()) + " >/dev/null 2>" + ShellQuote(errors.string()),
+                     kTimePerArchive);
+        ASSERT_NE(status, 124) << "kiv-extract took longer than " << kTimePerArchive.count()
+                               << " s";
         ASSERT_TRUE(status == 0 || status == 1) << "kiv-extract ended with " << status;
-        const std::string errorText = ReadAll(errors);
+        const std::string errorText = ReadFile(errors);
 
         bool allStored = peer == 0 && !entries.empty();
         for (const Entry& e : entries) {
             if (!e.folder && (!e.stored || e.encrypted || e.link)) allStored = false;
         }
-        const std::set<std::string> extracted = RegularFiles(ours);
-        const std::set<std::string> expected = RegularFiles(theirs);
+        const std::vector<std::string> extracted = ListFiles(ours.string());
+        const std::vector<std::string> expected = ListFiles(theirs.string());
         // Whatever was written is complete and right: no partial or stray file.
         for (const std::string& name : extracted) {
-            ASSERT_TRUE(expected.count(name)) << "unexpected file " << name;
-            EXPECT_EQ(ReadAll(ours / name), ReadAll(theirs / name)) << name;
+            ASSERT_TRUE(std::binary_search(expected.begin(), expected.end(), name))
+                << "unexpected file " << name;
+            EXPECT_EQ(ReadFile(ours / name), ReadFile(theirs / name)) << name;
             ++identical;
         }
         if (allStored) {
@@ -158,7 +134,7 @@ TEST_F(EngineCorpus, KivExtractMatchesUnarOnEveryArchive) {
               << " files identical to unar's\n";
     EXPECT_GT(storedSets, 5u);
     EXPECT_GT(identical, 20u);
-    for (const auto& [path, bytes] : before) EXPECT_EQ(ReadAll(path), bytes) << path;
+    for (const auto& [path, bytes] : before) EXPECT_EQ(ReadFile(path), bytes) << path;
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
 // Streams: exact reads and writes, copying, positions past the end, files and their errors.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -13,6 +9,7 @@
 #include "framework/exception.h"
 #include "framework/file_stream.h"
 #include "framework/memory_stream.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv {
 namespace {
@@ -21,16 +18,9 @@ namespace fs = std::filesystem;
 
 class StreamTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kiv-stream-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    std::string PathOf(const std::string& name) const { return m_temp / name; }
 
-    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
-
-    fs::path m_dir;
+    test::TempFolder m_temp;
 };
 
 std::string Text(const TMemoryStream& stream) {

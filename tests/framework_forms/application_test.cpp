@@ -12,6 +12,7 @@
 #include "framework/forms/window_handle.h"
 #include "framework/message_pump.h"
 #include "probe_controls.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {

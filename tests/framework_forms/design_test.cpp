@@ -7,9 +7,9 @@
 #include "framework/forms/canvas.h"
 #include "framework/forms/font.h"
 #include "framework/memory_stream.h"
-#include "platform/draw/device_context.h"
 #include "platform/draw/qt_convert.h"
 #include "probe_controls.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {
@@ -167,11 +167,7 @@ end
     TProbeForm form(nullptr, design);
     auto& image = dynamic_cast<TProbeImage&>(*form.FindComponent("Image"));
     EXPECT_EQ(image.BoundsRect(), TRect(4, 3, 7, 5)) << "sized to the picture";
-    QImage target(8, 6, QImage::Format_RGB32);
-    target.fill(Qt::white);
-    platform::DeviceContext dc(target);
-    form.Perform(WM_ERASEBKGND, DCParam(dc));
-    form.Perform(WM_PAINT, DCParam(dc));
+    const QImage target = PaintControl(form, 8, 6, clWhite);
     EXPECT_EQ(platform::FromQRgb(target.pixel(4, 3)), clAqua);
     EXPECT_EQ(platform::FromQRgb(target.pixel(6, 4)), clRed);
     EXPECT_EQ(platform::FromQRgb(target.pixel(7, 4)), clBlack);

@@ -7,6 +7,7 @@
 
 #include "framework/forms/window_handle.h"
 #include "probe_controls.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {

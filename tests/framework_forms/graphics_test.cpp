@@ -15,6 +15,7 @@
 #include "framework/memory_stream.h"
 #include "platform/draw/device_context.h"
 #include "platform/draw/qt_convert.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::test {
 namespace {
@@ -55,14 +56,8 @@ TEST(Font, ChangeNoticeOnlyForRealChanges) {
     EXPECT_TRUE(other.Handle().bold);
 }
 
-QImage Image(int width, int height, TColor fill) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(platform::ToQRgb(fill));
-    return image;
-}
-
 TEST(Canvas, ToolsAreSelectedAgainOnlyAfterTheyChange) {
-    QImage image = Image(8, 8, clWhite);
+    QImage image = BlankImage(8, 8, clWhite);
     DeviceContext dc(image);
     TCanvas canvas;
     canvas.SetHandle(&dc);
@@ -83,7 +78,7 @@ TEST(Canvas, ToolsAreSelectedAgainOnlyAfterTheyChange) {
 }
 
 TEST(Canvas, SelectingTheFontSetsTheTextColour) {
-    QImage image = Image(4, 4, clWhite);
+    QImage image = BlankImage(4, 4, clWhite);
     DeviceContext dc(image);
     TCanvas canvas;
     canvas.SetHandle(&dc);

@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "probe_controls.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {

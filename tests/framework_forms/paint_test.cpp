@@ -9,6 +9,7 @@
 #include "platform/draw/device_context.h"
 #include "platform/draw/qt_convert.h"
 #include "probe_controls.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::test {
 namespace {
@@ -48,12 +49,6 @@ protected:
         return clBlack;
     }
 
-    static QImage Image(int width, int height, TColor fill) {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(platform::ToQRgb(fill));
-        return image;
-    }
-
     TProbeForm form{nullptr};
     TProbeShape* low = nullptr;
     TProbeShape* high = nullptr;
@@ -62,7 +57,7 @@ protected:
 };
 
 TEST_F(PaintTest, PerformPaintsTheParentAndItsWindowlessChildrenIntoAnyContextAtAnOffset) {
-    QImage image = Image(16, 16, clWhite);
+    QImage image = BlankImage(16, 16, clWhite);
     DeviceContext dc(image);
     // The parent's point (5, 4) falls on the context's (0, 0).
     dc.SetWindowOrgEx(5, 4);
@@ -79,7 +74,7 @@ TEST_F(PaintTest, PerformPaintsTheParentAndItsWindowlessChildrenIntoAnyContextAt
 
 TEST_F(PaintTest, WindowlessChildIsClippedToItsBounds) {
     low->SetOverdraw(3);
-    QImage image = Image(20, 20, clWhite);
+    QImage image = BlankImage(20, 20, clWhite);
     DeviceContext dc(image);
     form.Perform(WM_ERASEBKGND, DCParam(dc));
     form.Perform(WM_PAINT, DCParam(dc));
@@ -90,7 +85,7 @@ TEST_F(PaintTest, WindowlessChildIsClippedToItsBounds) {
 }
 
 TEST_F(PaintTest, WindowedChildrenAreNotPaintedIntoTheParentsContext) {
-    QImage image = Image(40, 30, clWhite);
+    QImage image = BlankImage(40, 30, clWhite);
     DeviceContext dc(image);
     form.Perform(WM_ERASEBKGND, DCParam(dc));
     form.Perform(WM_PAINT, DCParam(dc));

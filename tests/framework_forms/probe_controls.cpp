@@ -171,18 +171,3 @@ ScriptedAnswers::~ScriptedAnswers() {
 }
 
 }  // namespace kiv::test
-
-#include <QApplication>
-#include <QWidget>
-#include <QWindow>
-
-namespace kiv::test {
-
-QWindow* WindowOf(const TForm& form) {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget->windowTitle().toStdString() == form.Caption())
-            return widget->windowHandle();
-    return nullptr;
-}
-
-}  // namespace kiv::test

@@ -122,12 +122,3 @@ private:
 };
 
 }  // namespace kiv::test
-
-class QWindow;
-
-namespace kiv::test {
-
-// The native window of a shown form (found by its caption, which tests keep unique).
-QWindow* WindowOf(const TForm& form);
-
-}  // namespace kiv::test

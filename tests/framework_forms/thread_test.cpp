@@ -3,14 +3,19 @@
 #include <sched.h>
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include "framework/forms/errors.h"
 #include "framework/forms/thread.h"
 #include "framework/forms/window_handle.h"
+#include "tests/support/pump.h"
 
 namespace kiv::test {
 namespace {
@@ -33,16 +38,34 @@ private:
     std::function<void(LambdaThread&)> m_body;
 };
 
-// Lets the UI thread's queued calls run until `done` holds.
-template <typename Predicate>
-void PumpUntil(Predicate done) {
-    while (!done()) {
-        QCoreApplication::processEvents();
-        std::this_thread::yield();
+// Runs `action` once, on the UI thread, when the next call queued to the application object
+// arrives there, before that call runs.
+class BeforeQueuedCall : public QObject {
+public:
+    explicit BeforeQueuedCall(std::function<void()> action) : m_action(std::move(action)) {
+        QCoreApplication::instance()->installEventFilter(this);
     }
-}
 
-TEST(Thread, SynchronizeRunsTheMethodOnTheUiThreadAndWaitsForIt) {
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (m_action && target == QCoreApplication::instance() &&
+            event->type() == QEvent::MetaCall) {
+            std::exchange(m_action, nullptr)();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+// Whatever blocks (a WaitFor, the join when a thread is destroyed) ends the run with a message
+// naming the test instead of hanging it; the waits inside the tests give up first.
+class Thread : public testing::Test {
+    Watchdog m_watchdog{"the test and its threads finish", 2 * kWaitLimit};
+};
+
+TEST_F(Thread, SynchronizeRunsTheMethodOnTheUiThreadAndWaitsForIt) {
     std::thread::id ranOn;
     std::atomic<int> seenAfter{-1};
     int value = 0;
@@ -54,39 +77,35 @@ TEST(Thread, SynchronizeRunsTheMethodOnTheUiThreadAndWaitsForIt) {
         seenAfter = value;
     });
     thread.Resume();
-    PumpUntil([&] { return thread.Finished(); });
+    ASSERT_TRUE(PumpUntil([&] { return thread.Finished(); }, "the worker finishes"));
     EXPECT_EQ(ranOn, std::this_thread::get_id());
     EXPECT_EQ(seenAfter, 7);
 }
 
-TEST(Thread, SynchronizeOnTheUiThreadRunsAtOnce) {
+TEST_F(Thread, SynchronizeOnTheUiThreadRunsAtOnce) {
     LambdaThread thread(true, [](LambdaThread&) {});
     bool ran = false;
     thread.Synchronize([&] { ran = true; });
     EXPECT_TRUE(ran);
 }
 
-TEST(Thread, DestroyingTheThreadReleasesAPendingHandOffWithoutRunningIt) {
-    std::atomic<bool> aboutToHandOff{false};
+TEST_F(Thread, DestroyingTheThreadReleasesAPendingHandOffWithoutRunningIt) {
     std::atomic<bool> returned{false};
     std::atomic<bool> methodRan{false};
-    {
-        LambdaThread thread(true, [&](LambdaThread& self) {
-            aboutToHandOff = true;
-            self.Synchronize([&] { methodRan = true; });
-            returned = true;
-        });
-        thread.Resume();
-        while (!aboutToHandOff) std::this_thread::yield();
-        // Give the worker the chance to block in the hand-off; either way it must be released.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    auto thread = std::make_unique<LambdaThread>(true, [&](LambdaThread& self) {
+        self.Synchronize([&] { methodRan = true; });
+        returned = true;
+    });
+    // When the queued call reaches the UI thread the worker has handed it off and waits for it:
+    // destroy the thread right then, before the call runs.
+    BeforeQueuedCall destroy([&] { thread.reset(); });
+    thread->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return thread == nullptr; }, "the hand-off reaches the UI thread"));
     EXPECT_TRUE(returned);
-    QCoreApplication::processEvents();  // the queued call, if it was queued, finds it cancelled
-    EXPECT_FALSE(methodRan);
+    EXPECT_FALSE(methodRan) << "the queued call finds the hand-off cancelled";
 }
 
-TEST(Thread, AnExceptionInTheHandedOffMethodIsRaisedInTheWorker) {
+TEST_F(Thread, AnExceptionInTheHandedOffMethodIsRaisedInTheWorker) {
     std::string caught;
     LambdaThread thread(true, [&](LambdaThread& self) {
         try {
@@ -96,11 +115,11 @@ TEST(Thread, AnExceptionInTheHandedOffMethodIsRaisedInTheWorker) {
         }
     });
     thread.Resume();
-    PumpUntil([&] { return thread.Finished(); });
+    ASSERT_TRUE(PumpUntil([&] { return thread.Finished(); }, "the worker finishes"));
     EXPECT_EQ(caught, "tick failed");
 }
 
-TEST(Thread, AnExceptionLeavingExecuteEndsTheThreadQuietly) {
+TEST_F(Thread, AnExceptionLeavingExecuteEndsTheThreadQuietly) {
     LambdaThread thread(true, [](LambdaThread&) { throw std::runtime_error("worker failed"); });
     thread.Resume();
     thread.WaitFor();
@@ -108,7 +127,7 @@ TEST(Thread, AnExceptionLeavingExecuteEndsTheThreadQuietly) {
     EXPECT_THROW(std::rethrow_exception(thread.FatalException()), std::runtime_error);
 }
 
-TEST(Thread, WaitForOnTheUiThreadRunsTheWorkersHandOffs) {
+TEST_F(Thread, WaitForOnTheUiThreadRunsTheWorkersHandOffs) {
     int value = 0;
     LambdaThread thread(true, [&](LambdaThread& self) {
         for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++value; });
@@ -118,7 +137,7 @@ TEST(Thread, WaitForOnTheUiThreadRunsTheWorkersHandOffs) {
     EXPECT_EQ(value, 3);
 }
 
-TEST(Thread, ACreatedSuspendedThreadRunsOnlyAfterResume) {
+TEST_F(Thread, ACreatedSuspendedThreadRunsOnlyAfterResume) {
     std::atomic<bool> ran{false};
     LambdaThread thread(true, [&](LambdaThread&) { ran = true; });
     EXPECT_TRUE(thread.Suspended());
@@ -129,7 +148,7 @@ TEST(Thread, ACreatedSuspendedThreadRunsOnlyAfterResume) {
     EXPECT_TRUE(ran);
 }
 
-TEST(Thread, SuspendHoldsTheWorkerAtItsNextCheckPointUntilResume) {
+TEST_F(Thread, SuspendHoldsTheWorkerAtItsNextCheckPointUntilResume) {
     std::atomic<int> rounds{0};
     std::atomic<bool> suspendNow{false};
     LambdaThread* self = nullptr;
@@ -146,19 +165,20 @@ TEST(Thread, SuspendHoldsTheWorkerAtItsNextCheckPointUntilResume) {
     });
     self = &thread;
     thread.Resume();
-    while (!suspendNow) std::this_thread::yield();
-    while (!self->Suspended()) std::this_thread::yield();
+    ASSERT_TRUE(
+        WaitUntil([&] { return suspendNow && self->Suspended(); }, "the worker suspends itself"));
     int held = rounds;
     EXPECT_EQ(held, 3);
+    // Nothing to wait for here: the worker must simply not move for a while.
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(rounds, held);
     thread.Resume();
-    while (rounds < held + 5) std::this_thread::yield();
+    ASSERT_TRUE(WaitUntil([&] { return rounds >= held + 5; }, "the resumed worker goes on"));
     thread.Terminate();
     thread.WaitFor();
 }
 
-TEST(Thread, IdlePriorityRunsTheWorkerUnderSchedIdle) {
+TEST_F(Thread, IdlePriorityRunsTheWorkerUnderSchedIdle) {
     std::atomic<int> policy{-1};
     LambdaThread thread(true, [&](LambdaThread&) { policy = sched_getscheduler(0); });
     thread.SetPriority(TThreadPriority::tpIdle);
@@ -167,16 +187,16 @@ TEST(Thread, IdlePriorityRunsTheWorkerUnderSchedIdle) {
     EXPECT_EQ(policy, SCHED_IDLE);
 }
 
-TEST(Thread, SleepEndsEarlyWhenTheThreadIsTerminated) {
+TEST_F(Thread, SleepEndsEarlyWhenTheThreadIsTerminated) {
     std::atomic<bool> sleeping{false};
     LambdaThread thread(true, [&](LambdaThread& self) {
         sleeping = true;
         self.Sleep(60 * 60 * 1000);
     });
     thread.Resume();
-    while (!sleeping) std::this_thread::yield();
+    ASSERT_TRUE(WaitUntil([&] { return sleeping.load(); }, "the worker sleeps"));
     thread.Terminate();
-    thread.WaitFor();  // would hang for an hour if Sleep ignored Terminate
+    thread.WaitFor();  // an hour if Sleep ignored Terminate; the watchdog ends the run first
     EXPECT_TRUE(thread.Finished());
 }
 

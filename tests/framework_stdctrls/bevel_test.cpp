@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/stdctrls/bevel.h"
-#include "support.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {

@@ -19,7 +19,7 @@
 #include "framework/stdctrls/image.h"
 #include "framework/stdctrls/label.h"
 #include "framework/stdctrls/std_controls.h"
-#include "support.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {

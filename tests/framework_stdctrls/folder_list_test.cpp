@@ -13,7 +13,9 @@
 #include "framework/stdctrls/list_scroll_bar.h"
 #include "platform/draw/qt_convert.h"
 #include "platform/folders.h"
-#include "support.h"
+#include "tests/support/files.h"
+#include "tests/support/forms.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::test {
 namespace {
@@ -49,18 +51,17 @@ protected:
         tree.MakeFolder("A");
         tree.MakeFolder("c/deep");
         tree.MakeFolder(".hidden");
-        tree.MakeFile("file.txt");
-        std::filesystem::create_directory_symlink(tree.Root() + "/b", tree.Root() + "/link");
-        std::filesystem::create_symlink(tree.Root() + "/file.txt", tree.Root() + "/filelink");
-        ASSERT_TRUE(platform::SetCurrentFolder(tree.Root()).ok());
+        WriteFile(tree / "file.txt", "x");
+        std::filesystem::create_directory_symlink(tree.Path() + "/b", tree.Path() + "/link");
+        std::filesystem::create_symlink(tree.Path() + "/file.txt", tree.Path() + "/filelink");
     }
 
-    TempTree tree;
+    TempFolder tree{TempFolder::Enter::Yes};
 };
 
 TEST_F(FolderListTest, RowsAreTheParentsThenTheVisibleSubFoldersInOrder) {
-    std::vector<FolderRow> rows = FolderRows(tree.Root());
-    const int depth = Depth(tree.Root());
+    std::vector<FolderRow> rows = FolderRows(tree.Path());
+    const int depth = Depth(tree.Path());
     ASSERT_EQ(rows.size(), std::size_t(depth + 1 + 4));
     EXPECT_EQ(rows[0].name, "/");
     EXPECT_EQ(rows[0].path, "/");
@@ -68,22 +69,22 @@ TEST_F(FolderListTest, RowsAreTheParentsThenTheVisibleSubFoldersInOrder) {
         EXPECT_EQ(rows[i].depth, i);
         EXPECT_TRUE(rows[i].open);
     }
-    EXPECT_EQ(rows[depth].path, tree.Root());
+    EXPECT_EQ(rows[depth].path, tree.Path());
     std::vector<std::string> names;
     for (std::size_t i = depth + 1; i < rows.size(); ++i) {
         names.push_back(rows[i].name);
         EXPECT_EQ(rows[i].depth, depth + 1);
         EXPECT_FALSE(rows[i].open);
-        EXPECT_EQ(rows[i].path, tree.Root() + "/" + rows[i].name);
+        EXPECT_EQ(rows[i].path, tree.Path() + "/" + rows[i].name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"A", "b", "c", "link"}));
 }
 
 TEST_F(FolderListTest, StartsAtTheProcessCurrentFolderWithItsRowSelected) {
     TDirectoryListBox list(nullptr);
-    EXPECT_EQ(list.Directory(), tree.Root());
-    EXPECT_EQ(list.ItemIndex(), Depth(tree.Root()));
-    EXPECT_EQ(list.GetItemPath(list.ItemIndex()), tree.Root());
+    EXPECT_EQ(list.Directory(), tree.Path());
+    EXPECT_EQ(list.ItemIndex(), Depth(tree.Path()));
+    EXPECT_EQ(list.GetItemPath(list.ItemIndex()), tree.Path());
 }
 
 struct MoveCase {
@@ -101,13 +102,13 @@ TEST_P(DirectoryMoves, MovesTheProcessAndTakesThePathBack) {
     int changes = 0;
     list.SetOnChange([&](TObject*) { ++changes; });
     const bool asGiven = c.target.empty() || c.target.starts_with("/");
-    list.SetDirectory(asGiven ? c.target : tree.Root() + "/" + c.target);
+    list.SetDirectory(asGiven ? c.target : tree.Path() + "/" + c.target);
     const std::string expected = c.expected.starts_with("/") ? c.expected
-                                 : c.expected.empty()        ? tree.Root()
-                                                             : tree.Root() + "/" + c.expected;
+                                 : c.expected.empty()        ? tree.Path()
+                                                             : tree.Path() + "/" + c.expected;
     EXPECT_EQ(list.Directory(), expected);
     EXPECT_EQ(Current(), expected);
-    EXPECT_EQ(changes, expected == tree.Root() ? 0 : 1);
+    EXPECT_EQ(changes, expected == tree.Path() ? 0 : 1);
     EXPECT_EQ(list.GetItemPath(list.ItemIndex()), expected);
 }
 
@@ -125,10 +126,10 @@ TEST_F(FolderListTest, RelativePathsStartAtTheProcessFolder) {
     TDirectoryListBox list(nullptr);
     list.SetDirectory("c");
     list.SetDirectory("deep");
-    EXPECT_EQ(list.Directory(), tree.Root() + "/c/deep");
+    EXPECT_EQ(list.Directory(), tree.Path() + "/c/deep");
     list.SetDirectory("..");
-    EXPECT_EQ(list.Directory(), tree.Root() + "/c");
-    EXPECT_EQ(Current(), tree.Root() + "/c");
+    EXPECT_EQ(list.Directory(), tree.Path() + "/c");
+    EXPECT_EQ(Current(), tree.Path() + "/c");
 }
 
 TEST_F(FolderListTest, RootListsItselfFirstAndSelected) {
@@ -147,10 +148,10 @@ TEST_F(FolderListTest, AFolderThatCannotBeEnteredChangesNothing) {
     int changes = 0;
     list.SetOnChange([&](TObject*) { ++changes; });
     const int rows = list.ItemCount();
-    EXPECT_THROW(list.SetDirectory(tree.Root() + "/missing"), Exception);
-    EXPECT_THROW(list.SetDirectory(tree.Root() + "/file.txt"), Exception);
-    EXPECT_EQ(list.Directory(), tree.Root());
-    EXPECT_EQ(Current(), tree.Root());
+    EXPECT_THROW(list.SetDirectory(tree.Path() + "/missing"), Exception);
+    EXPECT_THROW(list.SetDirectory(tree.Path() + "/file.txt"), Exception);
+    EXPECT_EQ(list.Directory(), tree.Path());
+    EXPECT_EQ(Current(), tree.Path());
     EXPECT_EQ(list.ItemCount(), rows);
     EXPECT_EQ(changes, 0);
 }
@@ -163,22 +164,22 @@ TEST_F(FolderListTest, DoubleClickOpensTheRowUnderThePointer) {
     Click(list, WM_LBUTTONDOWN, RowPoint(list, row));
     Click(list, WM_LBUTTONUP, RowPoint(list, row), 0);
     EXPECT_EQ(list.ItemIndex(), row);
-    EXPECT_EQ(list.Directory(), tree.Root()) << "a single click only selects";
+    EXPECT_EQ(list.Directory(), tree.Path()) << "a single click only selects";
     Click(list, WM_LBUTTONDBLCLK, RowPoint(list, row));
     Click(list, WM_LBUTTONUP, RowPoint(list, row), 0);
-    EXPECT_EQ(list.Directory(), tree.Root() + "/c");
-    EXPECT_EQ(Current(), tree.Root() + "/c");
+    EXPECT_EQ(list.Directory(), tree.Path() + "/c");
+    EXPECT_EQ(Current(), tree.Path() + "/c");
     EXPECT_GE(RowNamed(list, "deep"), 0);
 }
 
 TEST_F(FolderListTest, OpeningAParentRowMovesUp) {
     TDirectoryListBox list(nullptr);
     list.SetDirectory("c/deep");
-    const int parent = Depth(tree.Root());
-    EXPECT_EQ(list.Items(parent).path, tree.Root());
+    const int parent = Depth(tree.Path());
+    EXPECT_EQ(list.Items(parent).path, tree.Path());
     list.OpenItem(parent);
-    EXPECT_EQ(list.Directory(), tree.Root());
-    EXPECT_EQ(Current(), tree.Root());
+    EXPECT_EQ(list.Directory(), tree.Path());
+    EXPECT_EQ(Current(), tree.Path());
 }
 
 TEST_F(FolderListTest, RowsAreIndentedByDepthAndTheSelectedRowHighlighted) {
@@ -188,7 +189,7 @@ TEST_F(FolderListTest, RowsAreIndentedByDepthAndTheSelectedRowHighlighted) {
     TDirectoryListBox list(nullptr);
     list.SetParent(&dialog);
     list.SetDirectory("/");
-    list.SetDirectory(tree.Root());
+    list.SetDirectory(tree.Path());
     list.SetBounds(0, 0, 300, 4 + list.ItemCount() * 16);
     QImage image = PaintControl(list, list.Width(), list.Height(), clBlack);
     const QRgb yellow = platform::ToQRgb(clYellow);
@@ -209,7 +210,7 @@ protected:
     void SetUp() override {
         FolderListTest::SetUp();
         for (int i = 0; i < 20; ++i) tree.MakeFolder("many/f" + std::to_string(100 + i));
-        ASSERT_TRUE(platform::SetCurrentFolder(tree.Root() + "/many").ok());
+        ASSERT_TRUE(platform::SetCurrentFolder(tree.Path() + "/many").ok());
     }
 };
 
@@ -328,15 +329,15 @@ TEST_F(FolderListTest, DriveBoxListsTheRootAndStartsOnTheCurrentFoldersDrive) {
     bool hasRoot = false;
     for (int i = 0; i < box.ItemCount(); ++i) hasRoot = hasRoot || box.Items(i) == "/";
     EXPECT_TRUE(hasRoot);
-    EXPECT_EQ(box.Drive(), MountPointOf(tree.Root(), DriveMountPoints()));
+    EXPECT_EQ(box.Drive(), MountPointOf(tree.Path(), DriveMountPoints()));
     ASSERT_GE(box.ItemIndex(), 0);
     EXPECT_EQ(box.Items(box.ItemIndex()), box.Drive());
     EXPECT_THROW(box.SetDrive("/no/such/drive"), Exception);
-    EXPECT_EQ(box.Drive(), MountPointOf(tree.Root(), DriveMountPoints()));
+    EXPECT_EQ(box.Drive(), MountPointOf(tree.Path(), DriveMountPoints()));
 }
 
 TEST_F(FolderListTest, ChoosingADriveMovesTheLinkedListAndTheBoxFollowsTheList) {
-    const std::string drive = tree.Root() + "/c";
+    const std::string drive = tree.Path() + "/c";
     TDirectoryListBox list(nullptr);
     ScriptedDriveBox box({"/", drive});
     box.SetDirList(&list);
@@ -356,14 +357,14 @@ TEST_F(FolderListTest, ChoosingADriveMovesTheLinkedListAndTheBoxFollowsTheList) 
 
     list.SetDirectory("deep");
     EXPECT_EQ(box.Drive(), drive) << "moving within the drive keeps it";
-    list.OpenItem(Depth(tree.Root()));
-    EXPECT_EQ(list.Directory(), tree.Root());
+    list.OpenItem(Depth(tree.Path()));
+    EXPECT_EQ(list.Directory(), tree.Path());
     EXPECT_EQ(box.Drive(), "/") << "the box shows the drive the list moved onto";
     EXPECT_EQ(boxChanges, 1) << "following the list is no change of the user's choice";
 }
 
 TEST_F(FolderListTest, ADriveTheListCannotEnterIsNotTaken) {
-    const std::string gone = tree.Root() + "/unmounted";
+    const std::string gone = tree.Path() + "/unmounted";
     TDirectoryListBox list(nullptr);
     ScriptedDriveBox box({"/", gone});
     box.SetDirList(&list);
@@ -372,17 +373,17 @@ TEST_F(FolderListTest, ADriveTheListCannotEnterIsNotTaken) {
     const std::string before = box.Drive();
     EXPECT_THROW(box.SetDrive(gone), Exception);
     EXPECT_EQ(box.Drive(), before);
-    EXPECT_EQ(list.Directory(), tree.Root());
-    EXPECT_EQ(Current(), tree.Root());
+    EXPECT_EQ(list.Directory(), tree.Path());
+    EXPECT_EQ(Current(), tree.Path());
     EXPECT_EQ(boxChanges, 0);
 }
 
 TEST_F(FolderListTest, WithoutAListTheDriveChangesAlone) {
-    ScriptedDriveBox box({"/", tree.Root()});
-    box.SetDrive(tree.Root());
+    ScriptedDriveBox box({"/", tree.Path()});
+    box.SetDrive(tree.Path());
     box.SetDrive("/");
     EXPECT_EQ(box.Drive(), "/");
-    EXPECT_EQ(Current(), tree.Root());
+    EXPECT_EQ(Current(), tree.Path());
 }
 
 TEST_F(FolderListTest, DestroyingTheListUnlinksIt) {

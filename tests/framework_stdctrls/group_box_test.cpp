@@ -5,7 +5,7 @@
 #include "framework/stdctrls/custom_group_box.h"
 #include "framework/stdctrls/label.h"
 #include "platform/draw/draw_text.h"
-#include "support.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {
@@ -69,13 +69,7 @@ TEST(GroupBoxTest, CaptionCellsInterruptTheTopLine) {
     // The caption "A" covers columns 8..13 of rows 0..7: filled with the box's colour or drawn
     // in the font's; the frame goes on at both sides.
     QImage glyph = Reference(6, 8, clBtnFace, [](platform::DeviceContext& dc) {
-        platform::Font font;
-        font.name = "Terminal";
-        font.charset = platform::OEM_CHARSET;
-        font.height = -8;
-        dc.SelectFont(font);
-        dc.SetTextColor(clBlack);
-        dc.SetBkMode(platform::TRANSPARENT);
+        SelectTerminalText(dc, clBlack);
         TRect r(0, 0, 6, 8);
         platform::DrawText(dc, "A", r, platform::DT_SINGLELINE);
     });

@@ -7,7 +7,7 @@
 #include "framework/forms/picture.h"
 #include "framework/forms/win_control.h"
 #include "framework/stdctrls/image.h"
-#include "support.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {

@@ -6,27 +6,17 @@
 #include "framework/forms/font.h"
 #include "framework/stdctrls/label.h"
 #include "platform/draw/draw_text.h"
-#include "support.h"
+#include "tests/support/forms.h"
 
 namespace kiv::test {
 namespace {
 
 using namespace platform;
 
-void SelectTerminal(DeviceContext& dc, TColor color) {
-    Font font;
-    font.name = "Terminal";
-    font.charset = OEM_CHARSET;
-    font.height = -8;
-    dc.SelectFont(font);
-    dc.SetTextColor(ColorToRGB(color));
-    dc.SetBkMode(TRANSPARENT);
-}
-
 // The caption drawn straight with the text engine: what the label must show.
 QImage TextAt(int width, int height, std::string_view text, TPoint at, unsigned flags = 0) {
     return Reference(width, height, clBlack, [&](DeviceContext& dc) {
-        SelectTerminal(dc, clWhite);
+        SelectTerminalText(dc, clWhite);
         TRect r(at.X, at.Y, width, height);
         DrawText(dc, text, r, flags);
     });
@@ -195,7 +185,7 @@ TEST(LabelPaintTest, WordWrapBreaksBetweenWordsAndAlignsEachLine) {
     label.SetAlignment(TAlignment::taCenter);
     label.SetCaption("Exit Path");
     QImage expected = Reference(30, 16, clBlack, [](DeviceContext& dc) {
-        SelectTerminal(dc, clWhite);
+        SelectTerminalText(dc, clWhite);
         TRect first(3, 0, 30, 8), second(3, 8, 30, 16);
         DrawText(dc, "Exit", first, 0);
         DrawText(dc, "Path", second, 0);
@@ -227,7 +217,7 @@ TEST(LabelPaintTest, OpaqueLabelFillsWithItsColourAndTransparentOneDoesNot) {
     label.SetCaption("Exit");
     QImage filled = Reference(30, 10, clBlack, [](DeviceContext& dc) {
         dc.FillSolidRect({0, 0, 30, 10}, clBlue);
-        SelectTerminal(dc, clWhite);
+        SelectTerminalText(dc, clWhite);
         TRect r(0, 0, 30, 10);
         DrawText(dc, "Exit", r, 0);
     });
@@ -247,7 +237,7 @@ TEST(LabelPaintTest, DisabledCaptionIsEngraved) {
     label.SetCaption("Exit");
     label.SetEnabled(false);
     QImage engraved = Reference(30, 10, clBlack, [](DeviceContext& dc) {
-        SelectTerminal(dc, clBtnHighlight);
+        SelectTerminalText(dc, clBtnHighlight);
         TRect r(1, 1, 31, 11);
         DrawText(dc, "Exit", r, 0);
         dc.SetTextColor(ColorToRGB(clBtnShadow));

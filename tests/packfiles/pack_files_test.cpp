@@ -3,10 +3,7 @@
 #include "packfiles/pack_files.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "framework/class_registry.h"
@@ -17,11 +14,12 @@
 #include "packfiles/compress_stream.h"
 #include "packfiles/packer_error.h"
 #include "tests/packfiles/test_data.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv {
 namespace {
 
-namespace fs = std::filesystem;
 using test::Bytes;
 using test::Text;
 
@@ -53,26 +51,17 @@ TFileItem& AddEntry(TPackFiles& store, const std::string& name, const Bytes& byt
 
 class PackFilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kiv-packfiles-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
     std::string WriteFile(const std::string& name, const Bytes& bytes) const {
-        const std::string path = (m_dir / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        const std::string path = m_temp / name;
+        test::WriteFile(path, std::string(bytes.begin(), bytes.end()));
         return path;
     }
     static Bytes ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        const std::string bytes = test::ReadFile(path);
+        return Bytes(bytes.begin(), bytes.end());
     }
 
-    fs::path m_dir;
+    test::TempFolder m_temp;
     TStoreTestRoot m_root{nullptr};
     TPackFiles& m_store = m_root.Make<TPackFiles>();
 };
@@ -173,7 +162,7 @@ TEST_F(PackFilesTest, FilenameSetAgainToTheSamePathDoesNotReload) {
 
 TEST_F(PackFilesTest, MissingFileIsReportedAndLeavesTheEntryAlone) {
     TFileItem& item = AddEntry(m_store, "keep", Text("kept bytes"));
-    for (const std::string& path : {(m_dir / "missing").string(), m_dir.string()}) {
+    for (const std::string& path : {m_temp / "missing", m_temp.Path()}) {
         try {
             item.SetFilename(path);
             FAIL() << path << " must be refused";
@@ -193,7 +182,7 @@ TEST_F(PackFilesTest, SaveToFileWritesAllBytes) {
     item.Data()->SetSize(10);
     EXPECT_TRUE(item.SaveToFile(path));
     EXPECT_EQ(ReadFile(path), Contents(*item.Data()));
-    EXPECT_THROW(item.SaveToFile((m_dir / "no" / "dir").string()), EFCreateError);
+    EXPECT_THROW(item.SaveToFile(m_temp / "no/dir"), EFCreateError);
 }
 
 TEST_F(PackFilesTest, SaveToStreamAppendsAtPositionAndRewinds) {

@@ -8,14 +8,15 @@
 #include <algorithm>
 
 #include "platform/files.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::platform {
 namespace {
 
-using testing::Canonical;
-using testing::TempFolder;
-using testing::WriteFile;
+using test::Canonical;
+using test::TempFolder;
+using test::WriteFile;
 
 constexpr const char* kSampleTable =
     "22 27 0:21 / /proc rw,relatime - proc proc rw\n"

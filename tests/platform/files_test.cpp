@@ -9,13 +9,14 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::platform {
 namespace {
 
-using testing::TempFolder;
-using testing::WriteFile;
+using test::TempFolder;
+using test::WriteFile;
 
 mode_t ModeOf(const std::string& path) {
     struct stat info {};

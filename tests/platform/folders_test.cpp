@@ -7,16 +7,17 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "tests/platform/scoped_env.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::platform {
 namespace {
 
-using testing::Canonical;
-using testing::ScopedEnv;
-using testing::TempFolder;
-using testing::WriteFile;
+using test::Canonical;
+using test::ScopedEnv;
+using test::TempFolder;
+using test::WriteFile;
 
 class Folders : public ::testing::Test {
 protected:
@@ -65,17 +66,11 @@ TEST(MultiarchTuple, NamesALinuxTarget) {
     EXPECT_EQ(tuple.find('/'), std::string::npos) << tuple;
 }
 
+// The tests change the current folder; entering the temporary folder puts the previous one back
+// afterwards.
 class CurrentFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const Result<std::string> folder = CurrentFolder();
-        ASSERT_TRUE(folder.ok()) << folder.error();
-        m_previous = *folder;
-    }
-    void TearDown() override { EXPECT_TRUE(SetCurrentFolder(m_previous).ok()); }
-
-    TempFolder m_temp;
-    std::string m_previous;
+    TempFolder m_temp{TempFolder::Enter::Yes};
 };
 
 TEST_F(CurrentFolderTest, FollowsChanges) {

@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::platform {
 namespace {
 
-using testing::TempFolder;
-using testing::WriteFile;
+using test::TempFolder;
+using test::WriteFile;
 
 struct IniCase {
     const char* name;

@@ -1,46 +1,26 @@
 // Detached start of programs and of files that go to xdg-open.
 #include "platform/launch.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <chrono>
-#include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "platform/files.h"
-#include "platform/folders.h"
-#include "tests/platform/scoped_env.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/wait.h"
 
 namespace kiv::platform {
 namespace {
 
-using testing::ReadFile;
-using testing::ScopedEnv;
-using testing::TempFolder;
-using testing::WriteFile;
-
-// Waits for a condition that the child brings about, at most ten seconds.
-template <class Condition>
-bool WaitFor(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-std::string Canonical(const std::string& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    std::string result = resolved != nullptr ? resolved : "";
-    ::free(resolved);
-    return result;
-}
+using test::Canonical;
+using test::ReadFile;
+using test::ScopedEnv;
+using test::TempFolder;
+using test::WaitUntil;
+using test::WriteFile;
 
 // The session id (field 6) of /proc/<pid>/stat text; comm holds no blanks here.
 long SessionOf(const std::string& stat) {
@@ -51,21 +31,15 @@ long SessionOf(const std::string& stat) {
     return std::stol(field);
 }
 
+// Each test runs in its own folder, which relative names refer to.
 class Launch : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_previous = CurrentFolder().value();
-        ASSERT_TRUE(SetCurrentFolder(m_temp.Path()).ok());
-    }
-    void TearDown() override { EXPECT_TRUE(SetCurrentFolder(m_previous).ok()); }
-
     // The marker is written under another name and renamed, so it is never seen half done.
     void WriteScript(const std::string& path, const std::string& body) {
         WriteFile(path, "#!/bin/sh\n" + body + "mv \"$MARK.tmp\" \"$MARK\"\n", 0755);
     }
 
-    TempFolder m_temp;
-    std::string m_previous;
+    TempFolder m_temp{TempFolder::Enter::Yes};
 };
 
 TEST_F(Launch, ExecutableRunsDetachedInCurrentFolder) {
@@ -73,7 +47,7 @@ TEST_F(Launch, ExecutableRunsDetachedInCurrentFolder) {
     WriteScript(m_temp / "tool", "{ pwd; echo $$; cat /proc/self/stat; } > \"$MARK.tmp\"\n");
     const Status status = OpenDetached(m_temp / "tool");
     ASSERT_TRUE(status.ok()) << status.error();
-    ASSERT_TRUE(WaitFor([&] { return FileExists(m_temp / "marker"); }));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(m_temp / "marker"); }, "the marker appears"));
 
     std::istringstream lines(ReadFile(m_temp / "marker"));
     std::string folder, pid, stat;
@@ -83,8 +57,8 @@ TEST_F(Launch, ExecutableRunsDetachedInCurrentFolder) {
     EXPECT_EQ(Canonical(folder), Canonical(m_temp.Path()));
     EXPECT_NE(SessionOf(stat), static_cast<long>(::getsid(0)));
     // Once the script has ended nothing of it may stay behind as our zombie.
-    EXPECT_TRUE(WaitFor([&] { return !FileExists("/proc/" + pid + "/stat"); }))
-        << "process " << pid << " still exists";
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists("/proc/" + pid + "/stat"); },
+                          "process " + pid + " is gone"));
 }
 
 TEST_F(Launch, RelativeNameIsFoundInCurrentFolder) {
@@ -92,7 +66,7 @@ TEST_F(Launch, RelativeNameIsFoundInCurrentFolder) {
     WriteScript(m_temp / "tool", "echo ran > \"$MARK.tmp\"\n");
     const Status status = OpenDetached("tool");
     ASSERT_TRUE(status.ok()) << status.error();
-    EXPECT_TRUE(WaitFor([&] { return FileExists(m_temp / "marker"); }));
+    EXPECT_TRUE(WaitUntil([&] { return FileExists(m_temp / "marker"); }, "the marker appears"));
 }
 
 TEST_F(Launch, DocumentGoesToXdgOpen) {
@@ -104,7 +78,7 @@ TEST_F(Launch, DocumentGoesToXdgOpen) {
 
     const Status status = OpenDetached(m_temp / "readme.nfo");
     ASSERT_TRUE(status.ok()) << status.error();
-    ASSERT_TRUE(WaitFor([&] { return FileExists(m_temp / "marker"); }));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(m_temp / "marker"); }, "the marker appears"));
     EXPECT_EQ(ReadFile(m_temp / "marker"), (m_temp / "readme.nfo") + "\n");
 }
 

@@ -7,15 +7,16 @@
 #include <filesystem>
 
 #include "platform/folders.h"
-#include "tests/platform/scoped_env.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::platform {
 namespace {
 
-using testing::ScopedEnv;
-using testing::TempFolder;
-using testing::WriteFile;
+using test::ScopedEnv;
+using test::TempFolder;
+using test::WriteFile;
 
 constexpr const char* kName = "libkivprobe.so";
 const std::string kFirst = KIV_PROBE_FIRST_DIR;

@@ -1,9 +1,9 @@
 // Block transfers with raster operations, and scrolling a rectangle's pixels.
 #include <gtest/gtest.h>
 
-#include "pixel_art.h"
 #include "platform/draw/device_context.h"
 #include "platform/draw/qt_convert.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::platform {
 namespace {

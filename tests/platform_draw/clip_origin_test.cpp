@@ -3,10 +3,10 @@
 
 #include <functional>
 
-#include "pixel_art.h"
 #include "platform/draw/draw_edge.h"
 #include "platform/draw/draw_text.h"
 #include "platform/draw/qt_convert.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::platform {
 namespace {

@@ -1,10 +1,10 @@
 // DeviceContext: mapping, clip region, state stack, pixels and area fills.
 #include <gtest/gtest.h>
 
-#include "pixel_art.h"
 #include "platform/draw/dc_state_guard.h"
 #include "platform/draw/device_context.h"
 #include "platform/draw/qt_convert.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::platform {
 namespace {

@@ -1,8 +1,8 @@
 // DrawEdge: ring order, colours and corners of the classic 3-D borders.
 #include <gtest/gtest.h>
 
-#include "pixel_art.h"
 #include "platform/draw/draw_edge.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::platform {
 namespace {

@@ -1,27 +1,20 @@
 // The raster text engine: extents, glyph pixels, prefixes, tabs, wrapping, alignment, clipping.
 #include <gtest/gtest.h>
 
-#include "pixel_art.h"
 #include "platform/draw/bundled_faces.h"
 #include "platform/draw/draw_text.h"
 #include "platform/draw/qt_convert.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::platform {
 namespace {
 
 using test::Art;
 using test::BlankImage;
+using test::TerminalFont;
 using test::ToArt;
 
 const test::Palette kPalette = {{'.', clWhite}, {'#', clBlack}, {'b', clBlue}, {'r', clRed}};
-
-Font TerminalFont() {
-    Font f;
-    f.name = "Terminal";
-    f.height = -8;
-    f.charset = OEM_CHARSET;
-    return f;
-}
 
 // A context on a white image with the Terminal font, black text, transparent background.
 struct Canvas {

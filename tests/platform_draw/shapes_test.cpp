@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "pixel_art.h"
 #include "platform/draw/device_context.h"
+#include "tests/support/pixel_art.h"
 
 namespace kiv::platform {
 namespace {

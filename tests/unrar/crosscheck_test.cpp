@@ -1,8 +1,5 @@
 // What rarfixture writes, unar lists and extracts byte-identically: keeps the writer honest.
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
+#include "tests/support/shell.h"
 #include "tests/unrar/support.h"
 
 namespace kiv::test {
@@ -14,10 +11,6 @@ using fixture::FixtureOptions;
 using fixture::NameForm;
 using fixture::VolumeNaming;
 
-bool HaveUnar() {
-    return std::system("command -v unar >/dev/null 2>&1") == 0;
-}
-
 struct CrossCase {
     const char* label;
     ArchiveFormat format;
@@ -27,10 +20,10 @@ struct CrossCase {
     uint32_t host;
 };
 
-class UnarCrossCheck : public TempDirTest, public ::testing::WithParamInterface<CrossCase> {};
+class UnarCrossCheck : public TempFolderTest, public ::testing::WithParamInterface<CrossCase> {};
 
 TEST_P(UnarCrossCheck, ExtractsWhatTheWriterWrote) {
-    if (!HaveUnar()) GTEST_SKIP() << "unar is not installed";
+    if (!HasCommand("unar")) GTEST_SKIP() << "unar is not installed";
     const CrossCase& c = GetParam();
     std::vector<FixtureEntry> entries;
     const char* names[] = {"plain.txt", "sub/deeper/n\xc3\xa4me.bin", "sub/empty", "zz"};
@@ -50,10 +43,11 @@ TEST_P(UnarCrossCheck, ExtractsWhatTheWriterWrote) {
     options.volumeSize = c.volumeSize;
     auto volumes = fixture::WriteRarArchive(Path("c.rar"), entries, options);
     const std::string out = Path("unar-out");
-    std::string command = "unar -q -f -D -o '" + out + "' '" + volumes[0] + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string command =
+        "unar -q -f -D -o " + ShellQuote(out) + " " + ShellQuote(volumes[0]) + " >/dev/null 2>&1";
+    ASSERT_EQ(RunShell(command), 0) << command;
     for (const FixtureEntry& e : entries) {
-        EXPECT_EQ(ReadAll(out + "/" + e.name), e.data) << e.name;
+        EXPECT_EQ(ReadFile(out + "/" + e.name), e.data) << e.name;
     }
     // And our library agrees with it.
     Handle h = Open(volumes[0], RAR_OM_EXTRACT);
@@ -63,7 +57,7 @@ TEST_P(UnarCrossCheck, ExtractsWhatTheWriterWrote) {
         const std::string dest = Path(std::string("ours/") + header.FileName);
         ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, nullptr, const_cast<char*>(dest.c_str())),
                   0);
-        EXPECT_EQ(ReadAll(dest), ReadAll(out + "/" + header.FileName));
+        EXPECT_EQ(ReadFile(dest), ReadFile(out + "/" + header.FileName));
         ++n;
     }
     EXPECT_EQ(n, entries.size());

@@ -8,7 +8,7 @@ using fixture::ArchiveFormat;
 using fixture::FixtureEntry;
 using fixture::FixtureOptions;
 
-class DamageTest : public TempDirTest, public ::testing::WithParamInterface<ArchiveFormat> {
+class DamageTest : public TempFolderTest, public ::testing::WithParamInterface<ArchiveFormat> {
 protected:
     std::string Sample() {
         std::vector<FixtureEntry> entries(3);
@@ -21,12 +21,12 @@ protected:
         entries[2].data = Pattern(200, 2);
         FixtureOptions options;
         options.format = GetParam();
-        return ReadAll(fixture::WriteRarArchive(Path("good.rar"), entries, options)[0]);
+        return ReadFile(fixture::WriteRarArchive(Path("good.rar"), entries, options)[0]);
     }
     // Lists and tests the archive in bytes; returns the final code and the entries seen.
     std::pair<int, size_t> Walk(const std::string& bytes) {
         const std::string path = Path("damaged.rar");
-        WriteAll(path, bytes);
+        WriteFile(path, bytes);
         unsigned result = 0;
         Handle h = Open(path, RAR_OM_EXTRACT, &result);
         if (!h) return {static_cast<int>(result), 0};
@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, DamageTest,
                              return info.param == ArchiveFormat::Rar4 ? "Rar4" : "Rar5";
                          });
 
-class CraftedHeaderTest : public TempDirTest {};
+class CraftedHeaderTest : public TempFolderTest {};
 
 TEST_F(CraftedHeaderTest, HugeDataSizeEndsTheWalk) {
     // A RAR 5.0 file header claiming 2^62 data bytes: the next block lies far past the end.
@@ -95,7 +95,7 @@ TEST_F(CraftedHeaderTest, HugeDataSizeEndsTheWalk) {
     std::string mainBlock;
     for (int i = 0; i < 4; ++i) mainBlock += static_cast<char>(mainCrc >> (8 * i));
     mainBlock += mainSized;
-    WriteAll(Path("huge.rar"), std::string("Rar!\x1a\x07\x01\x00", 8) + mainBlock + block);
+    WriteFile(Path("huge.rar"), std::string("Rar!\x1a\x07\x01\x00", 8) + mainBlock + block);
     Handle h = Open(Path("huge.rar"), RAR_OM_EXTRACT);
     ASSERT_TRUE(h);
     RARHeaderData header{};

@@ -25,10 +25,10 @@ int RecordChunk(unsigned char* addr, int size) {
     return static_cast<int>(g_chunks.sizes.size()) - 1 == g_chunks.stopAfter ? 0 : 1;
 }
 
-class ExtractTest : public TempDirTest, public ::testing::WithParamInterface<ArchiveFormat> {
+class ExtractTest : public TempFolderTest, public ::testing::WithParamInterface<ArchiveFormat> {
 protected:
     void SetUp() override {
-        TempDirTest::SetUp();
+        TempFolderTest::SetUp();
         g_chunks = Chunks();
     }
     std::string Archive(const std::vector<FixtureEntry>& entries, uint64_t volumeSize = 0) {
@@ -53,11 +53,11 @@ protected:
     }
     // Flips one byte of the entry's data (found by its contents) in the first volume.
     void CorruptData(const std::string& needle) {
-        std::string bytes = ReadAll(m_volumes[0]);
+        std::string bytes = ReadFile(m_volumes[0]);
         size_t at = bytes.find(needle);
         ASSERT_NE(at, std::string::npos);
         bytes[at + needle.size() / 2] ^= 0x40;
-        WriteAll(m_volumes[0], bytes);
+        WriteFile(m_volumes[0], bytes);
     }
     static FixtureEntry Entry(const std::string& name, const std::string& data) {
         FixtureEntry e;
@@ -74,17 +74,17 @@ TEST_P(ExtractTest, WritesTheDataAndReportsEveryChunkOfAtMostOneMebibyte) {
     std::string archive = Archive({Entry("big.bin", data)});
     std::string dest = Path("out/big.bin");
     ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, Path("out/"), dest), 0);
-    EXPECT_EQ(ReadAll(dest), data);
+    EXPECT_EQ(ReadFile(dest), data);
     EXPECT_EQ(g_chunks.data, data);
     ASSERT_GE(g_chunks.sizes.size(), 3u);
     for (int size : g_chunks.sizes) EXPECT_LE(size, 1 << 20);
-    EXPECT_EQ(Listing(Path("out")), std::vector<std::string>{"big.bin"});
+    EXPECT_EQ(ListNames(Path("out")), std::vector<std::string>{"big.bin"});
 }
 
 TEST_P(ExtractTest, UsesTheStoredNameBelowDestPathWithoutDestName) {
     std::string archive = Archive({Entry("a/b/c.txt", "hello")});
     ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, Path("out"), ""), 0);
-    EXPECT_EQ(ReadAll(Path("out/a/b/c.txt")), "hello");
+    EXPECT_EQ(ReadFile(Path("out/a/b/c.txt")), "hello");
 }
 
 TEST_P(ExtractTest, TestVerifiesWithoutWriting) {
@@ -98,10 +98,10 @@ TEST_P(ExtractTest, DataMismatchLeavesNothingAndKeepsTheExistingFile) {
     const std::string data = Pattern(5000, 7);
     std::string archive = Archive({Entry("f.bin", data)});
     CorruptData(data.substr(1000, 64));
-    WriteAll(Path("f.bin"), "previous");
-    EXPECT_EQ(ProcessFirst(archive, RAR_EXTRACT, m_dir, Path("f.bin")), ERAR_BAD_DATA);
-    EXPECT_EQ(ReadAll(Path("f.bin")), "previous");
-    EXPECT_EQ(Listing(m_dir), (std::vector<std::string>{"f.bin", "x.rar"}));
+    WriteFile(Path("f.bin"), "previous");
+    EXPECT_EQ(ProcessFirst(archive, RAR_EXTRACT, Dir(), Path("f.bin")), ERAR_BAD_DATA);
+    EXPECT_EQ(ReadFile(Path("f.bin")), "previous");
+    EXPECT_EQ(ListNames(Dir()), (std::vector<std::string>{"f.bin", "x.rar"}));
 }
 
 TEST_P(ExtractTest, DataMismatchIsFoundByTestToo) {
@@ -114,9 +114,9 @@ TEST_P(ExtractTest, DataMismatchIsFoundByTestToo) {
 TEST_P(ExtractTest, StopFromTheDataCallbackLeavesNothing) {
     std::string archive = Archive({Entry("big.bin", Pattern(3000000, 2))});
     g_chunks.stopAfter = 1;
-    EXPECT_EQ(ProcessFirst(archive, RAR_EXTRACT, m_dir, Path("big.bin")), ERAR_UNKNOWN);
+    EXPECT_EQ(ProcessFirst(archive, RAR_EXTRACT, Dir(), Path("big.bin")), ERAR_UNKNOWN);
     EXPECT_EQ(g_chunks.sizes.size(), 2u);
-    EXPECT_EQ(Listing(m_dir), std::vector<std::string>{"x.rar"});
+    EXPECT_EQ(ListNames(Dir()), std::vector<std::string>{"x.rar"});
 }
 
 TEST_P(ExtractTest, RefusesCompressedAndEncryptedEntriesAndGoesOn) {
@@ -128,12 +128,13 @@ TEST_P(ExtractTest, RefusesCompressedAndEncryptedEntriesAndGoesOn) {
     Handle h = Open(archive, RAR_OM_EXTRACT);
     RARHeaderData header{};
     std::vector<int> codes;
+    std::string dir = Dir();
     while (RARReadHeader(h.get(), &header) == 0) {
         std::string dest = Path(header.FileName);
-        codes.push_back(RARProcessFile(h.get(), RAR_EXTRACT, m_dir.data(), dest.data()));
+        codes.push_back(RARProcessFile(h.get(), RAR_EXTRACT, dir.data(), dest.data()));
     }
     EXPECT_EQ(codes, (std::vector<int>{ERAR_UNKNOWN_FORMAT, ERAR_MISSING_PASSWORD, 0}));
-    EXPECT_EQ(Listing(m_dir), (std::vector<std::string>{"plain", "x.rar"}));
+    EXPECT_EQ(ListNames(Dir()), (std::vector<std::string>{"plain", "x.rar"}));
 }
 
 TEST_P(ExtractTest, AppliesUnixPermissionsWithoutSetIdOrStickyBits) {
@@ -141,7 +142,7 @@ TEST_P(ExtractTest, AppliesUnixPermissionsWithoutSetIdOrStickyBits) {
     e.hostOs = 3;
     e.attr = 0107751;
     std::string archive = Archive({e});
-    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, m_dir, Path("tool")), 0);
+    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, Dir(), Path("tool")), 0);
     struct stat st {};
     ASSERT_EQ(::lstat(Path("tool").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode));
@@ -154,9 +155,10 @@ TEST_P(ExtractTest, ReadOnlyAttributeRemovesWritePermission) {
     std::string archive = Archive({ro, Entry("rw", "w")});
     Handle h = Open(archive, RAR_OM_EXTRACT);
     RARHeaderData header{};
+    std::string dir = Dir();
     while (RARReadHeader(h.get(), &header) == 0) {
         std::string dest = Path(header.FileName);
-        ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, m_dir.data(), dest.data()), 0);
+        ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, dir.data(), dest.data()), 0);
     }
     struct stat st {};
     ASSERT_EQ(::stat(Path("ro").c_str(), &st), 0);
@@ -169,7 +171,7 @@ TEST_P(ExtractTest, SetsTheModificationTime) {
     FixtureEntry e = Entry("dated", "d");
     e.mtime = 1234567890;  // even, so that the DOS form keeps it exactly
     std::string archive = Archive({e});
-    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, m_dir, Path("dated")), 0);
+    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, Dir(), Path("dated")), 0);
     struct stat st {};
     ASSERT_EQ(::stat(Path("dated").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, 1234567890);
@@ -177,20 +179,20 @@ TEST_P(ExtractTest, SetsTheModificationTime) {
 
 TEST_P(ExtractTest, ReplacesAnExistingReadOnlyFile) {
     std::string archive = Archive({Entry("f", "new")});
-    WriteAll(Path("f"), "old");
+    WriteFile(Path("f"), "old");
     ::chmod(Path("f").c_str(), 0444);
-    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, m_dir, Path("f")), 0);
-    EXPECT_EQ(ReadAll(Path("f")), "new");
+    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, Dir(), Path("f")), 0);
+    EXPECT_EQ(ReadFile(Path("f")), "new");
 }
 
 TEST_P(ExtractTest, SpanningEntryMismatchInALaterVolumeLeavesNothing) {
     const std::string data = Pattern(30000, 11);
     std::string archive = Archive({Entry("span", data)}, 8000);
     ASSERT_GE(m_volumes.size(), 4u);
-    std::string last = ReadAll(m_volumes.back());
+    std::string last = ReadFile(m_volumes.back());
     last[last.size() - 20] ^= 1;  // inside the last part's data, before the end block
-    WriteAll(m_volumes.back(), last);
-    EXPECT_EQ(ProcessFirst(archive, RAR_EXTRACT, m_dir, Path("span")), ERAR_BAD_DATA);
+    WriteFile(m_volumes.back(), last);
+    EXPECT_EQ(ProcessFirst(archive, RAR_EXTRACT, Dir(), Path("span")), ERAR_BAD_DATA);
     EXPECT_FALSE(Exists(Path("span")));
 }
 
@@ -201,7 +203,7 @@ struct UnsafeCase {
     std::string storedName;
 };
 
-class UnsafeDestinationTest : public TempDirTest,
+class UnsafeDestinationTest : public TempFolderTest,
                               public ::testing::WithParamInterface<UnsafeCase> {};
 
 TEST_P(UnsafeDestinationTest, IsRefusedAndNothingIsWritten) {
@@ -223,9 +225,9 @@ TEST_P(UnsafeDestinationTest, IsRefusedAndNothingIsWritten) {
     EXPECT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, path.empty() ? nullptr : path.data(),
                              name.empty() ? nullptr : name.data()),
               ERAR_ECREATE);
-    EXPECT_EQ(Listing(Path("outside")), std::vector<std::string>{});
+    EXPECT_EQ(ListNames(Path("outside")), std::vector<std::string>{});
     EXPECT_FALSE(Exists(Path("escaped")));
-    EXPECT_EQ(Listing(Path("dest")), (std::vector<std::string>{"filelink", "link"}));
+    EXPECT_EQ(ListNames(Path("dest")), (std::vector<std::string>{"filelink", "link"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -240,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UnsafeCase{"DotDotWithoutDestPath", "", "dest/../escaped", "a"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-class VolumeProtectionTest : public TempDirTest {};
+class VolumeProtectionTest : public TempFolderTest {};
 
 TEST_F(VolumeProtectionTest, NeverReplacesAVolumeOfTheSet) {
     auto volumes = fixture::WriteRarArchive(Path("v.rar"), {[] {
@@ -250,13 +252,14 @@ TEST_F(VolumeProtectionTest, NeverReplacesAVolumeOfTheSet) {
                                                 return e;
                                             }()},
                                             {});
-    const std::string before = ReadAll(volumes[0]);
+    const std::string before = ReadFile(volumes[0]);
     Handle h = Open(volumes[0], RAR_OM_EXTRACT);
     RARHeaderData header{};
     ASSERT_EQ(RARReadHeader(h.get(), &header), 0);
-    EXPECT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, m_dir.data(), volumes[0].data()), ERAR_ECREATE);
-    EXPECT_EQ(ReadAll(volumes[0]), before);
-    EXPECT_EQ(Listing(m_dir), std::vector<std::string>{"v.rar"});
+    std::string dir = Dir();
+    EXPECT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, dir.data(), volumes[0].data()), ERAR_ECREATE);
+    EXPECT_EQ(ReadFile(volumes[0]), before);
+    EXPECT_EQ(ListNames(Dir()), std::vector<std::string>{"v.rar"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExtractTest,
@@ -265,7 +268,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExtractTest,
                              return info.param == ArchiveFormat::Rar4 ? "Rar4" : "Rar5";
                          });
 
-class Blake2Test : public TempDirTest {};
+class Blake2Test : public TempFolderTest {};
 
 TEST_F(Blake2Test, VerifiesBlake2spAndRefusesAMismatch) {
     FixtureEntry e;
@@ -280,15 +283,16 @@ TEST_F(Blake2Test, VerifiesBlake2spAndRefusesAMismatch) {
         RARHeaderData header{};
         ASSERT_EQ(RARReadHeader(h.get(), &header), 0);
         EXPECT_EQ(header.FileCRC, 0u);  // no CRC-32 stored
+        std::string dir = Dir();
         std::string dest = Path("h.bin");
-        ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, m_dir.data(), dest.data()), 0);
-        EXPECT_EQ(ReadAll(dest), e.data);
+        ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, dir.data(), dest.data()), 0);
+        EXPECT_EQ(ReadFile(dest), e.data);
     }
-    std::string bytes = ReadAll(volumes[0]);
+    std::string bytes = ReadFile(volumes[0]);
     size_t at = bytes.find(e.data.substr(30000, 32));
     ASSERT_NE(at, std::string::npos);
     bytes[at] ^= 0x01;
-    WriteAll(volumes[0], bytes);
+    WriteFile(volumes[0], bytes);
     Handle h = Open(volumes[0], RAR_OM_EXTRACT);
     RARHeaderData header{};
     ASSERT_EQ(RARReadHeader(h.get(), &header), 0);

@@ -22,7 +22,7 @@ uint32_t LocalDos(int64_t t) {
            (static_cast<uint32_t>(tm.tm_min) << 5) | (static_cast<uint32_t>(tm.tm_sec) / 2);
 }
 
-class RarHeaderTest : public TempDirTest, public ::testing::WithParamInterface<ArchiveFormat> {
+class RarHeaderTest : public TempFolderTest, public ::testing::WithParamInterface<ArchiveFormat> {
 protected:
     std::vector<Listed> Write(const std::vector<FixtureEntry>& entries, int* end) {
         FixtureOptions options;
@@ -130,7 +130,7 @@ struct NameCase {
     std::string reported;
 };
 
-class Rar4NameTest : public TempDirTest, public ::testing::WithParamInterface<NameCase> {};
+class Rar4NameTest : public TempFolderTest, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(Rar4NameTest, ReportsTheNameInItsDocumentedForm) {
     FixtureEntry e;

@@ -75,14 +75,14 @@ void PrintTo(const FailureRow& row, std::ostream* os) {
     *os << row.label;
 }
 
-class OutputFileFailures : public TempDirTest, public ::testing::WithParamInterface<FailureRow> {};
+class OutputFileFailures : public TempFolderTest, public ::testing::WithParamInterface<FailureRow> {};
 
 TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
     const FailureRow& row = GetParam();
     // Others may pass into the test folder (for the unprivileged child).
-    ASSERT_EQ(::chmod(m_dir.c_str(), 0755), 0);
-    row.prepare(m_dir);
-    const Destination dest{m_dir + "/" + row.base, row.relative};
+    ASSERT_EQ(::chmod(Dir().c_str(), 0755), 0);
+    row.prepare(Dir());
+    const Destination dest{Dir() + "/" + row.base, row.relative};
     const std::string outcome = InChild(
         [&] {
             try {
@@ -108,10 +108,10 @@ TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
 
     std::string expected = std::to_string(row.code) + " " + row.message;
     if (const auto at = expected.find("$DIR"); at != std::string::npos) {
-        expected.replace(at, 4, m_dir);
+        expected.replace(at, 4, Dir());
     }
     EXPECT_EQ(outcome, expected);
-    for (const auto& item : std::filesystem::recursive_directory_iterator(m_dir)) {
+    for (const auto& item : std::filesystem::recursive_directory_iterator(Dir())) {
         const std::string name = item.path().filename().string();
         EXPECT_FALSE(name.starts_with(".kiv-unrar-")) << item.path();
         EXPECT_FALSE(item.is_regular_file() && name == row.relative) << item.path();
@@ -125,7 +125,7 @@ void ReadOnlyFolder(const std::string& dir) {
 }
 
 void FileNamedF(const std::string& dir) {
-    WriteAll(dir + "/f", "file");
+    WriteFile(dir + "/f", "file");
 }
 
 void LinkNamedL(const std::string& dir) {

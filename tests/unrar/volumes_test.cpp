@@ -64,10 +64,10 @@ struct SetCase {
     VolumeNaming naming;
 };
 
-class VolumeSetTest : public TempDirTest, public ::testing::WithParamInterface<SetCase> {
+class VolumeSetTest : public TempFolderTest, public ::testing::WithParamInterface<SetCase> {
 protected:
     void SetUp() override {
-        TempDirTest::SetUp();
+        TempFolderTest::SetUp();
         g_recorder = Recorder();
     }
     std::vector<std::string> MakeSet(const std::string& base, uint32_t seed = 1) {
@@ -113,7 +113,7 @@ TEST_P(VolumeSetTest, ExtractsSpanningEntriesByteIdentically) {
     while (RARReadHeader(h.get(), &header) == 0) {
         std::string dest = Path(std::string("out/") + header.FileName);
         ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, nullptr, dest.data()), 0) << dest;
-        EXPECT_EQ(ReadAll(dest), m_entries[n].data);
+        EXPECT_EQ(ReadFile(dest), m_entries[n].data);
         ++n;
     }
     EXPECT_EQ(n, m_entries.size());
@@ -169,7 +169,7 @@ TEST_P(VolumeSetTest, StopFromTheAskingCallbackEndsWithAnOpenErrorAndNoFile) {
     std::string dest = Path("out/first");
     EXPECT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, nullptr, dest.data()), ERAR_EOPEN);
     EXPECT_FALSE(Exists(dest));
-    EXPECT_EQ(Listing(Path("out")), std::vector<std::string>{});
+    EXPECT_EQ(ListNames(Path("out")), std::vector<std::string>{});
     EXPECT_EQ(RARReadHeader(h.get(), &header), ERAR_EOPEN);
 }
 
@@ -206,7 +206,7 @@ TEST_P(VolumeSetTest, VolumeOfAnotherSetIsRefused) {
 
 TEST_P(VolumeSetTest, FirstVolumeInPlaceOfTheSecondIsRefused) {
     auto volumes = MakeSet("set.rar");
-    WriteAll(volumes[1], ReadAll(volumes[0]));
+    WriteFile(volumes[1], ReadFile(volumes[0]));
     Handle h = Open(volumes[0], RAR_OM_EXTRACT);
     int end = 0;
     ListAll(h.get(), &end, RAR_TEST);
@@ -215,8 +215,7 @@ TEST_P(VolumeSetTest, FirstVolumeInPlaceOfTheSecondIsRefused) {
 
 TEST_P(VolumeSetTest, SkippingWalksTheVolumesAndLeavesThemUnchanged) {
     auto volumes = MakeSet("set.rar");
-    std::vector<std::string> before;
-    for (const auto& v : volumes) before.push_back(ReadAll(v));
+    const std::vector<std::string> before = Snapshot(volumes);
     Handle h = Open(volumes[0], RAR_OM_EXTRACT);
     RARSetChangeVolProc(h.get(), RecordVolume);
     RARHeaderData header{};
@@ -226,7 +225,7 @@ TEST_P(VolumeSetTest, SkippingWalksTheVolumesAndLeavesThemUnchanged) {
     int end = 0;
     ListAll(h.get(), &end, RAR_EXTRACT);
     h.reset();
-    for (size_t i = 0; i < volumes.size(); ++i) EXPECT_EQ(ReadAll(volumes[i]), before[i]);
+    for (size_t i = 0; i < volumes.size(); ++i) EXPECT_EQ(ReadFile(volumes[i]), before[i]);
 }
 
 TEST_P(VolumeSetTest, OpeningALaterVolumePassesOverTheContinuedEntry) {
@@ -247,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"Rar5New", ArchiveFormat::Rar5, VolumeNaming::New}),
     [](const auto& info) { return std::string(info.param.label); });
 
-class OldSetTest : public TempDirTest {};
+class OldSetTest : public TempFolderTest {};
 
 TEST_F(OldSetTest, FollowsVolumesWithoutEndBlocks) {
     std::vector<FixtureEntry> entries(2);
@@ -283,7 +282,7 @@ TEST_F(OldSetTest, MoreThanAHundredOldStyleVolumes) {
     ASSERT_EQ(RARReadHeader(h.get(), &header), 0);
     std::string dest = Path("big");
     ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, nullptr, dest.data()), 0);
-    EXPECT_EQ(ReadAll(dest), e.data);
+    EXPECT_EQ(ReadFile(dest), e.data);
 }
 
 }  // namespace

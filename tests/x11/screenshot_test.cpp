@@ -6,10 +6,6 @@
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "framework/class_registry.h"
 #include "framework/forms/bitmap.h"
@@ -20,6 +16,11 @@
 #include "platform/draw/device_context.h"
 #include "platform/draw/draw_text.h"
 #include "platform/draw/qt_convert.h"
+#include "tests/support/files.h"
+#include "tests/support/forms.h"
+#include "tests/support/pump.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace kiv::test {
 namespace {
@@ -67,22 +68,12 @@ const bool registered = RegisterClass<TShotImage, TGraphicControl>(
                         RegisterClass<TShotText, TGraphicControl>("TShotText") &&
                         RegisterClass<TShotForm, TForm>("TShotForm");
 
-std::string ReadFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The whole screen, as the X server shows it, through ImageMagick's `import -window root`.
 QImage Screenshot() {
-    std::filesystem::path file =
-        std::filesystem::temp_directory_path() / ("kiv_x11_" + std::to_string(getpid()) + ".png");
-    std::string command = "import -window root png:" + file.string();
-    if (std::system(command.c_str()) != 0) return {};
-    QImage image(QString::fromStdString(file.string()));
-    std::filesystem::remove(file);
-    return image.convertToFormat(QImage::Format_RGB32);
+    const TempFolder temp;
+    const std::string file = temp / "screen.png";
+    if (RunShell("import -window root png:" + ShellQuote(file)) != 0) return {};
+    return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
 }
 
 // The colour of the design's picture at (x, y): quadrants red, green, blue, yellow, with a
@@ -93,25 +84,14 @@ TColor PictureColour(int x, int y) {
     return x < 12 ? clBlue : clYellow;
 }
 
-QImage OffscreenRender(TForm& form) {
-    QImage image(form.Width(), form.Height(), QImage::Format_RGB32);
-    image.fill(Qt::gray);
-    platform::DeviceContext dc(image);
-    form.Perform(WM_ERASEBKGND, DCParam(dc));
-    form.Perform(WM_PAINT, DCParam(dc));
-    return image;
-}
-
 TColor At(const QImage& image, int x, int y) {
     return platform::FromQRgb(image.pixel(x, y));
 }
 
-bool Same(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (At(a, x, y) != At(b, x, y)) return false;
-    return true;
+// The form's part of a screenshot.
+QImage AreaOf(const TForm& form, const QImage& shot) {
+    const TPoint origin = form.ClientOrigin();
+    return shot.copy(origin.X, origin.Y, form.Width(), form.Height());
 }
 
 TEST(Screenshot, AFramelessFormFromADesignShowsItsImageAndLabelsOnTheScreen) {
@@ -120,28 +100,25 @@ TEST(Screenshot, AFramelessFormFromADesignShowsItsImageAndLabelsOnTheScreen) {
     ASSERT_FALSE(design.empty()) << KIV_SCREENSHOT_DESIGN;
     TShotForm form(nullptr, design);
     form.Show();
-    QWindow* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget->windowTitle() == "Screenshot test")
-            window = widget->windowHandle();
+    QWindow* window = WindowOf(form);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
 
     const TPoint origin = form.ClientOrigin();
     EXPECT_EQ(origin, TPoint(96, 64)) << "a frameless window has its client area at its place";
-    const QImage expected = OffscreenRender(form);
+    const QImage expected = PaintControl(form, form.Width(), form.Height(), clGray);
 
-    // The X server shows the window once its paint has been flushed; try for a few seconds.
+    // The X server shows the window once its paint has been flushed.
     QImage shot;
-    QImage window_pixels;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        QTest::qWait(100);
-        shot = Screenshot();
-        ASSERT_FALSE(shot.isNull()) << "import -window root failed";
-        window_pixels = shot.copy(origin.X, origin.Y, form.Width(), form.Height());
-        if (Same(window_pixels, expected)) break;
-    }
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            shot = Screenshot();
+            return shot.isNull() || DifferingPixels(AreaOf(form, shot), expected) == 0;
+        },
+        "the screen shows the form as it paints itself"));
+    ASSERT_FALSE(shot.isNull()) << "import -window root failed";
     ASSERT_EQ(shot.size(), QSize(1024, 768)) << "the screenshot is of the whole root window";
+    const QImage window_pixels = AreaOf(form, shot);
 
     // What the design asks for, pixel by pixel, independent of the framework's own painting.
     for (int y = 0; y < 16; ++y)
@@ -151,19 +128,10 @@ TEST(Screenshot, AFramelessFormFromADesignShowsItsImageAndLabelsOnTheScreen) {
     EXPECT_EQ(At(window_pixels, 150, 80), clBlack);
 
     // The title: exactly the pixels the text engine sets for it, in lime.
-    QImage text(100, 9, QImage::Format_RGB32);
-    text.fill(Qt::black);
-    {
-        platform::DeviceContext dc(text);
-        platform::Font terminal;
-        terminal.name = "Terminal";
-        terminal.charset = platform::OEM_CHARSET;
-        terminal.height = -8;
-        dc.SelectFont(terminal);
-        dc.SetTextColor(clLime);
-        dc.SetBkMode(platform::TRANSPARENT);
+    const QImage text = Reference(100, 9, clBlack, [](platform::DeviceContext& dc) {
+        SelectTerminalText(dc, clLime);
         platform::TextOut(dc, 0, 0, "KIV INSTALLER");
-    }
+    });
     int lime = 0;
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 100; ++x) {
@@ -198,17 +166,19 @@ TEST(Screenshot, PressingTheFormAndDraggingMovesTheWindow) {
         if (message.Msg == WM_LBUTTONDOWN) form.Perform(WM_SYSCOMMAND, SC_MOVE + HTCAPTION);
     });
     form.Show();
-    QWindow* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && widget->windowTitle() == "Screenshot test")
-            window = widget->windowHandle();
+    QWindow* window = WindowOf(form);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    QTest::qWait(100);
-    ASSERT_EQ(std::system("xdotool mousemove 226 134 mousedown 1 mousemove 246 154 "
-                          "mousemove 266 174 mouseup 1"),
+    // The pointer finds the window once the X server shows it at its place.
+    const QImage painted = PaintControl(form, form.Width(), form.Height(), clGray);
+    ASSERT_TRUE(PumpUntil([&] { return DifferingPixels(AreaOf(form, Screenshot()), painted) == 0; },
+                          "the screen shows the form"));
+    ASSERT_EQ(RunShell("xdotool mousemove 226 134 mousedown 1 mousemove 246 154 "
+                       "mousemove 266 174 mouseup 1"),
               0);
-    for (int attempt = 0; attempt < 50 && form.Left() != 136; ++attempt) QTest::qWait(100);
+    EXPECT_TRUE(PumpUntil(
+        [&] { return form.Left() == 136 && form.Top() == 104 && !form.Handle().Moving(); },
+        "the drag has moved the form to (136, 104) and ended"));
     EXPECT_EQ(form.Left(), 136);
     EXPECT_EQ(form.Top(), 104);
     EXPECT_FALSE(form.Handle().Moving());

@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 
-namespace kiv::platform::testing {
+namespace kiv::test {
 
 class ScopedEnv {
 public:
@@ -28,4 +29,4 @@ private:
     std::optional<std::string> m_old;
 };
 
-}  // namespace kiv::platform::testing
+}  // namespace kiv::test

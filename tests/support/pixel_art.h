@@ -1,0 +1,46 @@
+// Test images written and read as ASCII art, one character per pixel, and the small drawing
+// helpers the painting tests share.
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/draw/color.h"
+#include "platform/draw/device_context.h"
+
+namespace kiv::test {
+
+using Palette = std::map<char, TColor>;
+
+// An RGB32 image of `width` x `height` filled with `background`.
+QImage BlankImage(int width, int height, TColor background);
+
+// An image drawn as art rows (all of one length) with the palette's colours.
+QImage FromArt(const std::vector<std::string>& rows, const Palette& palette);
+
+// The image as rows of characters, each pixel written as the palette character of its colour
+// ('?' for a colour the palette lacks), rows joined by '\n'.
+std::string ToArt(const QImage& image, const Palette& palette);
+
+// Joins art rows with '\n' so that expectations read as pictures.
+std::string Art(const std::vector<std::string>& rows);
+
+// One image row as art (for wide images where only some rows matter).
+std::string RowArt(const QImage& image, int y, const Palette& palette);
+
+// Number of pixels in which two images of the same size differ (-1 for different sizes).
+int DifferingPixels(const QImage& a, const QImage& b);
+
+// A `width` x `height` image of `background` with `draw` run on a context over it.
+QImage Reference(int width, int height, TColor background,
+                 const std::function<void(platform::DeviceContext&)>& draw);
+
+// The bundled 6 x 8 OEM face the windows use for labels and buttons.
+platform::Font TerminalFont();
+// Selects TerminalFont() into `dc` with text in `color` over a transparent background.
+void SelectTerminalText(platform::DeviceContext& dc, TColor color);
+
+}  // namespace kiv::test

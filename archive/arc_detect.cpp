@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formatcore/endian.h"
+
 namespace kiv {
 
 namespace {
@@ -21,10 +23,6 @@ constexpr int kStubSearchBlocks = 6;
 
 bool Starts(const std::uint8_t* p, std::size_t n, std::string_view bytes) {
     return n >= bytes.size() && std::memcmp(p, bytes.data(), bytes.size()) == 0;
-}
-
-std::uint16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
 // An end-of-central-directory record in the last 64 KiB + 22 bytes of the file.
@@ -85,7 +83,8 @@ bool IsUue(const std::uint8_t* head, std::size_t n) {
 DetectedArchive BehindProgram(const ByteReader& reader, const std::uint8_t* head, std::size_t n) {
     DetectedArchive result{TArcType::atUnknown, 1};
     if (n >= 6) {
-        const std::uint64_t image = std::uint64_t{512} * Le16(head + 4) + Le16(head + 2);
+        const std::uint64_t image =
+            std::uint64_t{512} * format::Le16(head + 4) + format::Le16(head + 2);
         if (image >= 512) {
             const std::uint64_t imageEnd = image - 512;
             std::uint8_t sig[4];
@@ -148,7 +147,9 @@ TArcType ClassifySignature(const std::uint8_t* p, std::size_t n, bool behind, Sp
     return atUnknown;
 }
 
-DetectedArchive DetectArchive(const ByteReader& reader, SpannedDisk disk) {
+namespace {
+
+DetectedArchive Detect(const ByteReader& reader, SpannedDisk disk) {
     using enum TArcType;
     const std::uint64_t size = reader.Size();
     if (size < kMinArchiveSize) return {atFileOpenErr, 1};
@@ -176,6 +177,17 @@ DetectedArchive DetectArchive(const ByteReader& reader, SpannedDisk disk) {
     if (IsTar(head.data(), n)) return {atTar, 1};
     if (HasZipDirectory(reader)) return {atZip, 1};
     return result;
+}
+
+}  // namespace
+
+DetectedArchive DetectArchive(const ByteReader& reader, SpannedDisk disk) {
+    try {
+        return Detect(reader, disk);
+    } catch (const format::ReadError&) {
+        // Bytes that cannot be read are not an archive of any type.
+        return {TArcType::atFileOpenErr, 1};
+    }
 }
 
 }  // namespace kiv

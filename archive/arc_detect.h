@@ -28,7 +28,8 @@ TArcType ClassifySignature(const std::uint8_t* p, std::size_t n, bool behindProg
 
 // Detects the format of the file behind `reader`: ZIP probes, an executable stub with an
 // archive behind it, the leading-signature table (leading zero bytes skipped), then the ACE,
-// UUE, TAR and ZIP-directory probes. A file shorter than 20 bytes is atFileOpenErr.
+// UUE, TAR and ZIP-directory probes. A file shorter than 20 bytes, or one that cannot be read,
+// is atFileOpenErr.
 DetectedArchive DetectArchive(const ByteReader& reader, SpannedDisk disk = {});
 
 }  // namespace kiv

@@ -30,7 +30,7 @@ enum class WalkStatus {
     NotRar,            // no RAR marker block at the given offset
     MainHeaderShort,   // fewer than 13 bytes of main header (RAR 1.5-4.x)
     HeadersEncrypted,  // the headers are encrypted and cannot be walked
-    Damaged,           // a header that is cut short or inconsistent ended the walk
+    Damaged,           // a header that is cut short or inconsistent, or a read error, ended it
     TooManyHeaders,    // the bound on headers per volume ended the walk
 };
 
@@ -54,8 +54,5 @@ std::uint32_t EffectiveAttribute(std::uint32_t hostOs, std::uint32_t attributes)
 
 // A folder entry: the folder flags (0xE0) or the folder attribute.
 bool IsFolderEntry(std::uint32_t flags, std::uint32_t hostOs, std::uint32_t attributes);
-
-// The DOS date-time (local time) of Unix seconds; 0 before 1980 or after 2107.
-std::uint32_t UnixToDosTime(std::int64_t seconds);
 
 }  // namespace kiv

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "formatcore/utf8.h"
 #include "framework/exception.h"
 #include "framework/text_compare.h"
 
@@ -36,24 +37,6 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 class Parser {
@@ -222,7 +205,7 @@ private:
         }
         if (digits == 0) Fail(line, column, "Character code expected after #");
         if (cp >= 0xD800 && cp <= 0xDFFF) Fail(line, column, "Character code out of range");
-        AppendUtf8(m_token.text, cp);
+        format::AppendUtf8(m_token.text, cp);
     }
 
     // --- parser ---

@@ -7,15 +7,15 @@
 #include <cstdio>
 #include <string>
 
+#include "formatcore/byte_source.h"
 #include "unrar/archive.h"
-#include "unrar/byte_source.h"
 #include "unrar/format_reader.h"
 #include "unrar/rar_error.h"
 
 namespace {
 
 void WalkFromMemory(const uint8_t* data, size_t size) {
-    kiv::rar::MemorySource source(data, size);
+    kiv::format::MemorySource source(data, size);
     try {
         auto reader = kiv::rar::OpenFormatReader(source);
         for (int i = 0; i < 100000; ++i) {

@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formatcore/dos_time.h"
 #include "unrar/data_check.h"
-#include "unrar/dos_time.h"
 #include "unrar/name_codec.h"
 #include "unrar/output_file.h"
 #include "unrar/rar_error.h"
+#include "unrar/volume_io.h"
 
 namespace kiv::rar {
 
@@ -195,7 +196,8 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
     }
     if (out) {
         struct timespec mtime {};
-        mtime.tv_sec = static_cast<time_t>(e.hasUnixTime ? e.mtimeSec : DosToUnixTime(e.dosTime));
+        mtime.tv_sec =
+            static_cast<time_t>(e.hasUnixTime ? e.mtimeSec : format::DosToUnixTime(e.dosTime));
         mtime.tv_nsec = e.hasUnixTime ? static_cast<long>(e.mtimeNsec) : 0;
         const bool haveTime = e.hasUnixTime || e.dosTime != 0;
         out->Commit(e.hostOs == 3, e.attr, (e.attr & 1) != 0, haveTime ? &mtime : nullptr);
@@ -206,12 +208,12 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
 void Archive::CopyPart(const EntryHeader& part, DataCheck& whole, DataCheck& partCheck,
                        OutputFile* out, uint64_t& total) {
     if (m_buffer.empty()) m_buffer.resize(kChunk);
-    const ByteSource& volume = m_volumes.Current();
+    const format::ByteSource& volume = m_volumes.Current();
     uint64_t offset = part.dataOffset;
     uint64_t left = part.packSize;
     while (left > 0) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
-        if (!volume.ReadAt(offset, m_buffer.data(), n)) {
+        if (!ReadVolume(volume, offset, m_buffer.data(), n)) {
             throw RarError(ERAR_EREAD,
                            part.name + ": data cut short in " + m_volumes.CurrentName());
         }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "unrar/byte_source.h"
+#include "formatcore/byte_source.h"
 
 namespace kiv::rar {
 
@@ -79,6 +79,6 @@ protected:
 // header. Throws RarError: ERAR_BAD_ARCHIVE (no RAR signature), ERAR_UNKNOWN_FORMAT (RAR 1.4 or
 // an unknown version), ERAR_BAD_DATA (damaged main header), ERAR_MISSING_PASSWORD (encrypted
 // headers). The source must outlive the reader.
-std::unique_ptr<FormatReader> OpenFormatReader(const ByteSource& source);
+std::unique_ptr<FormatReader> OpenFormatReader(const format::ByteSource& source);
 
 }  // namespace kiv::rar

@@ -1,30 +1,14 @@
 // Stored-name conversions: the RAR 1.5-4.x Unicode name form and UTF-16 to UTF-8.
 #include "unrar/name_codec.h"
 
+#include "formatcore/utf8.h"
+
 namespace kiv::rar {
 
 namespace {
 
 // Names longer than this are not names; it also bounds the work on damaged input.
 constexpr size_t kMaxNameUnits = 8192;
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 }  // namespace
 
@@ -91,12 +75,12 @@ std::string Utf16ToUtf8(const std::vector<uint16_t>& units) {
         if (u == 0) break;
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] < 0xE000) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            format::AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             ++i;
         } else if (u >= 0xD800 && u < 0xE000) {
-            AppendUtf8(out, 0xFFFD);
+            format::AppendUtf8(out, 0xFFFD);
         } else {
-            AppendUtf8(out, u);
+            format::AppendUtf8(out, u);
         }
     }
     return out;

@@ -12,7 +12,7 @@ class Cursor;
 class Rar5Reader : public FormatReader {
 public:
     // start: offset of the 8-byte signature. Reads the main header; throws RarError.
-    Rar5Reader(const ByteSource& source, uint64_t start);
+    Rar5Reader(const format::ByteSource& source, uint64_t start);
     Block Next() override;
 
 private:
@@ -29,12 +29,9 @@ private:
     EntryHeader ParseFile(const RawBlock& block) const;
     void ParseExtra(Cursor extra, EntryHeader& e) const;
 
-    const ByteSource& m_source;
+    const format::ByteSource& m_source;
     uint64_t m_pos;
     bool m_ended = false;
 };
-
-// True when the 8 bytes at data are the RAR 5.0 signature.
-bool IsRar5Signature(const uint8_t* data);
 
 }  // namespace kiv::rar

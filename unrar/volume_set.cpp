@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "unrar/rar_error.h"
+#include "unrar/volume_io.h"
 #include "unrar/volume_name.h"
 
 namespace kiv::rar {
@@ -24,7 +25,7 @@ constexpr size_t kNameBufferSize = 4096;
 }  // namespace
 
 VolumeSet::VolumeSet(const std::string& firstVolume) : m_name(firstVolume) {
-    m_file = VolumeFile::Open(firstVolume);
+    m_file = OpenVolume(firstVolume);
     m_reader = OpenFormatReader(*m_file);
     m_setUsesFirstFlag = m_reader->Info().firstVolumeFlag;
     m_volumes.emplace_back(m_file->Device(), m_file->Inode());
@@ -100,7 +101,7 @@ void VolumeSet::CheckContinues(const ArchiveInfo& info, const Block& first,
 void VolumeSet::Advance(const EntryHeader* continued) {
     if (m_index + 1 >= kMaxVolumes) throw RarError(ERAR_BAD_DATA, "too many volumes");
     const std::string name = AskForVolume(ProposeNext());
-    std::unique_ptr<VolumeFile> file = VolumeFile::Open(name);
+    std::unique_ptr<format::FileSource> file = OpenVolume(name);
     for (const auto& [dev, ino] : m_volumes) {
         if (dev == file->Device() && ino == file->Inode()) {
             NotContinuing(name, "it was read already");

@@ -6,7 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "unrar/byte_source.h"
+#include "formatcore/byte_source.h"
+#include "formatcore/file_source.h"
 #include "unrar/format_reader.h"
 #include "unrar/output_file.h"
 #include "unrar/unrar.h"
@@ -20,7 +21,7 @@ public:
 
     void SetChangeVolumeProc(CHANGEVOLPROC proc) { m_changeVolume = proc; }
     const std::string& CurrentName() const { return m_name; }
-    const ByteSource& Current() const { return *m_file; }
+    const format::ByteSource& Current() const { return *m_file; }
     const ArchiveInfo& Info() const { return m_reader->Info(); }
     const FileIds& Volumes() const { return m_volumes; }
 
@@ -42,7 +43,7 @@ private:
                         const std::string& name) const;
 
     CHANGEVOLPROC m_changeVolume = nullptr;
-    std::unique_ptr<VolumeFile> m_file;
+    std::unique_ptr<format::FileSource> m_file;
     std::unique_ptr<FormatReader> m_reader;
     std::string m_name;
     bool m_setUsesFirstFlag = false;

@@ -18,9 +18,11 @@ if(KIV_GUI)
   find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Test)
 endif()
 
-# kiv_library(NAME SOURCES... [LIBS ...] [TYPE STATIC|SHARED])
+# kiv_library(NAME SOURCES... [LIBS ...] [PRIVATE_LIBS ...] [TYPE STATIC|SHARED])
+# LIBS are the libraries the target's own headers include, so its users get them too;
+# PRIVATE_LIBS are used by its sources only.
 function(kiv_library name)
-  cmake_parse_arguments(ARG "" "TYPE" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TYPE" "SOURCES;LIBS;PRIVATE_LIBS" ${ARGN})
   if(NOT ARG_TYPE)
     set(ARG_TYPE STATIC)
   endif()
@@ -28,6 +30,9 @@ function(kiv_library name)
   target_compile_options(${name} PRIVATE ${KIV_WARNINGS})
   if(ARG_LIBS)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  endif()
+  if(ARG_PRIVATE_LIBS)
+    target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_LIBS})
   endif()
 endfunction()
 

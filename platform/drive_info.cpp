@@ -134,10 +134,11 @@ std::string VolumeLabel(const MountEntry& mount, const std::string& byLabelFolde
         if (const auto device = RealPath(mount.source)) {
             if (DIR* folder = ::opendir(byLabelFolder.c_str())) {
                 const std::unique_ptr<DIR, DirCloser> guard(folder);
+                const std::string prefix = byLabelFolder + "/";
                 while (const dirent* entry = ::readdir(folder)) {
                     const std::string name = entry->d_name;
                     if (name == "." || name == "..") continue;
-                    if (RealPath(byLabelFolder + "/" + name) == device) {
+                    if (RealPath(prefix + name) == device) {
                         return DecodeUdevEscapes(name);
                     }
                 }

@@ -15,7 +15,7 @@ namespace kiv::rar {
 namespace {
 
 // Self-extracting modules put the archive after their own code; it starts within this span.
-constexpr uint64_t kMaxSfxSize = 4 * 1024 * 1024;
+constexpr uint64_t kMaxSfxSize = uint64_t{4} * 1024 * 1024;
 constexpr uint8_t kRar14Marker[4] = {0x52, 0x45, 0x7e, 0x5e};
 
 std::unique_ptr<FormatReader> TryAt(const ByteSource& source, uint64_t offset) {

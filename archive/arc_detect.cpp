@@ -18,7 +18,7 @@ constexpr std::uint64_t kMinArchiveSize = 20;
 // Offsets of a ZIP archive behind the self-extracting programs that were common.
 constexpr std::array<std::uint64_t, 3> kZipSfxOffsets{7612, 15770, 25661};
 constexpr std::uint64_t kStubSearchStart = 17000;
-constexpr std::size_t kStubSearchBlock = 32 * 1024;
+constexpr std::size_t kStubSearchBlock = std::size_t{32} * 1024;
 constexpr int kStubSearchBlocks = 6;
 
 bool Starts(const std::uint8_t* p, std::size_t n, std::string_view bytes) {

@@ -1,6 +1,7 @@
 // Wildcard matching with wildcards allowed on both sides.
 #include "archive/wildcard.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,13 +25,13 @@ bool MatchAdjusted(std::string_view a, std::string_view b) {
     const std::size_t m = a.size();
     const std::size_t n = b.size();
     // bStarsFrom[j]: b[j..] holds only '*'.
-    std::vector<char> bStarsFrom(n + 1, 1);
+    std::vector<std::uint8_t> bStarsFrom(n + 1, 1);
     for (std::size_t j = n; j-- > 0;) bStarsFrom[j] = b[j] == '*' && bStarsFrom[j + 1];
     bool aStarsFrom = true;  // a[i..] holds only '*', for the row being filled
     // For row i + 1 (next) and row i (cur): M = match, A = OR of M over k >= j (k < n),
     // B = OR over rows k >= i (k < m) of M in column j.
-    std::vector<char> nextM(n + 1, 0), nextA(n + 1, 0), nextB(n + 1, 0);
-    std::vector<char> curM(n + 1, 0), curA(n + 1, 0), curB(n + 1, 0);
+    std::vector<std::uint8_t> nextM(n + 1, 0), nextA(n + 1, 0), nextB(n + 1, 0);
+    std::vector<std::uint8_t> curM(n + 1, 0), curA(n + 1, 0), curB(n + 1, 0);
     for (std::size_t i = m + 1; i-- > 0;) {
         if (i < m) aStarsFrom = aStarsFrom && a[i] == '*';
         for (std::size_t j = n + 1; j-- > 0;) {

@@ -19,12 +19,15 @@ private:
     std::string m_message;
 };
 
-// Declares an exception class that adds nothing but its name to its base.
+// Declares an exception class that adds nothing but its name to its base. Name and Base are
+// class names, which cannot stand in parentheses.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define KIV_DECLARE_EXCEPTION(Name, Base) \
     class Name : public Base {            \
     public:                               \
         using Base::Base;                 \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 
 KIV_DECLARE_EXCEPTION(EStreamError, Exception);
 KIV_DECLARE_EXCEPTION(EFCreateError, EStreamError);

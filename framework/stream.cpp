@@ -11,7 +11,7 @@ namespace kiv {
 namespace {
 constexpr const char* kReadError = "Stream read error";
 constexpr const char* kWriteError = "Stream write error";
-constexpr std::int64_t kCopyChunk = 64 * 1024;
+constexpr std::int64_t kCopyChunk = std::int64_t{64} * 1024;
 }  // namespace
 
 std::int64_t TStream::Size() {

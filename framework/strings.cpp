@@ -95,6 +95,7 @@ void TStrings::DefineProperties(TFiler& filer) {
     };
     auto write = [this] {
         std::vector<DesignValue> items;
+        items.reserve(std::size_t(Count()));
         for (int i = 0; i < Count(); ++i) items.push_back(DesignValue::MakeString(Strings(i)));
         return DesignValue::MakeList(std::move(items));
     };

@@ -28,7 +28,8 @@ std::uint32_t GetLE32(const std::uint8_t* from) {
 bool TotalFits(std::int64_t count) {
     constexpr std::int64_t kMaxTotal = std::numeric_limits<std::int32_t>::max();
     if (count < 0 || count > kMaxTotal) return false;
-    const std::int64_t blocks = (count + TLZR::MaxChunk - 1) / TLZR::MaxChunk;
+    constexpr std::int64_t kChunk = TLZR::MaxChunk;
+    const std::int64_t blocks = (count + kChunk - 1) / kChunk;
     return count + blocks * 5 <= kMaxTotal;
 }
 

@@ -232,7 +232,7 @@ std::uint16_t TLZR::PackItems(const std::uint8_t* src, std::uint8_t* dst, std::u
             p += run;
         } else if (const Match m = Lookup(m_table.get(), src, n, static_cast<std::uint16_t>(p));
                    m.length) {
-            const unsigned value = m.distance * 16u + (m.length - kMinMatch);
+            const unsigned value = m.distance * 16u + static_cast<unsigned>(m.length - kMinMatch);
             dst[out] = static_cast<std::uint8_t>(value >> 8);
             dst[out + 1] = static_cast<std::uint8_t>(value);
             out += 2;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/status.h"
@@ -48,6 +49,15 @@ std::optional<std::string> RealPath(const std::string& path) {
     return std::string(resolved.get());
 }
 
+// The folder holding path, trailing slashes ignored: "." for a bare name, "/" for a top-level one.
+std::string ParentPath(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    path.resize(slash == 0 ? 1 : slash);
+    return path;
+}
+
 // The canonical form of path or, when it does not exist, of its nearest existing parent.
 Result<std::string> CanonicalExistingPath(const std::string& path) {
     std::string candidate = path.empty() ? "." : path;
@@ -56,15 +66,7 @@ Result<std::string> CanonicalExistingPath(const std::string& path) {
         if (auto resolved = RealPath(candidate)) return *resolved;
         if (firstError == 0) firstError = errno;
         if (errno != ENOENT || candidate == "." || candidate == "/") break;
-        while (candidate.size() > 1 && candidate.back() == '/') candidate.pop_back();
-        const std::size_t slash = candidate.rfind('/');
-        if (slash == std::string::npos) {
-            candidate = ".";
-        } else if (slash == 0) {
-            candidate = "/";
-        } else {
-            candidate.resize(slash);
-        }
+        candidate = ParentPath(std::move(candidate));
     }
     return Result<std::string>::Failure(ErrnoText("Cannot find the drive of", path, firstError));
 }
@@ -132,10 +134,11 @@ std::string VolumeLabel(const MountEntry& mount, const std::string& byLabelFolde
         if (const auto device = RealPath(mount.source)) {
             if (DIR* folder = ::opendir(byLabelFolder.c_str())) {
                 const std::unique_ptr<DIR, DirCloser> guard(folder);
+                const std::string prefix = byLabelFolder + "/";
                 while (const dirent* entry = ::readdir(folder)) {
                     const std::string name = entry->d_name;
                     if (name == "." || name == "..") continue;
-                    if (RealPath(byLabelFolder + "/" + name) == device) {
+                    if (RealPath(prefix + name) == device) {
                         return DecodeUdevEscapes(name);
                     }
                 }

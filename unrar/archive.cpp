@@ -16,7 +16,7 @@ namespace kiv::rar {
 namespace {
 
 constexpr uint64_t kMaxEntries = 1u << 20;
-constexpr size_t kChunk = 1024 * 1024;
+constexpr size_t kChunk = size_t{1024} * 1024;
 constexpr size_t kNameField = 260;
 
 void CopyField(char (&field)[kNameField], const std::string& text) {

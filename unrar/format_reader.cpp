@@ -21,7 +21,7 @@ namespace rar4 = format::rar4;
 namespace rar5 = format::rar5;
 
 // Self-extracting modules put the archive after their own code; it starts within this span.
-constexpr uint64_t kMaxSfxSize = 4 * 1024 * 1024;
+constexpr uint64_t kMaxSfxSize = uint64_t{4} * 1024 * 1024;
 
 std::unique_ptr<FormatReader> TryAt(const format::ByteSource& source, uint64_t offset) {
     uint8_t sig[rar5::kSignatureSize] = {};

@@ -177,8 +177,8 @@ void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
                 outline.push_back({box.Top + j, a, b + 1});
                 continue;
             }
-            const auto up = rows[std::size_t(j - 1)];
-            const auto down = rows[std::size_t(j + 1)];
+            const auto up = rows[std::size_t(j) - 1];
+            const auto down = rows[std::size_t(j) + 1];
             const int leftEnd = std::max(a + 1, std::max(up.first, down.first));
             const int rightStart = std::min(b, std::min(up.second, down.second) + 1);
             if (leftEnd >= rightStart) {

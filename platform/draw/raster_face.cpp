@@ -27,6 +27,8 @@ public:
             Fail(std::string("truncated ") + what);
     }
     std::uint8_t U8(std::size_t at) const { return m_data[at]; }
+    // A byte read as two's complement.
+    int I8(std::size_t at) const { return m_data[at] < 0x80 ? m_data[at] : m_data[at] - 0x100; }
     std::uint16_t U16(std::size_t at) const {
         return std::uint16_t(m_data[at] | m_data[at + 1] << 8);
     }
@@ -78,7 +80,7 @@ RasterFace RasterFace::Load(std::span<const std::uint8_t> data, const std::strin
         const std::uint32_t cp = in.U32(at);
         g.codePoint = char32_t(cp);
         g.advance = in.U8(at + 4);
-        g.xOffset = static_cast<std::int8_t>(in.U8(at + 5));
+        g.xOffset = in.I8(at + 5);
         g.width = in.U8(at + 6);
         const std::string which = "glyph " + std::to_string(i);
         if (cp > 0x10FFFF) in.Fail(which + ": code point out of range");

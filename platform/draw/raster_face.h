@@ -21,7 +21,8 @@ struct RasterGlyph {
     int BytesPerRow() const { return (width + 7) / 8; }
     bool Pixel(int x, int row) const {
         return x >= 0 && x < width &&
-               (bits[std::size_t(row * BytesPerRow() + x / 8)] & (0x80 >> (x % 8))) != 0;
+               (bits[std::size_t(row) * std::size_t(BytesPerRow()) + std::size_t(x / 8)] &
+                (0x80 >> (x % 8))) != 0;
     }
 };
 

@@ -178,6 +178,61 @@ TEST_F(Thread, SuspendHoldsTheWorkerAtItsNextCheckPointUntilResume) {
     thread.WaitFor();
 }
 
+TEST_F(Thread, SuspendingWhileAHandOffWaitsInTheQueueHoldsItUntilResume) {
+    std::atomic<int> ran{0};
+    LambdaThread thread(true, [&](LambdaThread& self) { self.Synchronize([&] { ++ran; }); });
+    bool suspended = false;
+    // The hand-off is queued; the UI thread suspends the worker just before the call runs.
+    BeforeQueuedCall suspend([&] {
+        thread.Suspend();
+        suspended = true;
+    });
+    thread.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return suspended; }, "the hand-off reaches the UI thread"));
+    ASSERT_TRUE(WaitUntil([&] { return thread.Held(); }, "the worker is held"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 0) << "a suspended worker's method does not run on the UI thread";
+    thread.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return thread.Finished(); }, "the resumed worker finishes"));
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(Thread, SynchronizeIsACheckPointAfterASleep) {
+    std::atomic<bool> sleeping{false};
+    std::atomic<int> ran{0};
+    LambdaThread thread(true, [&](LambdaThread& self) {
+        sleeping = true;
+        self.Sleep(20);
+        self.Synchronize([&] { ++ran; });
+    });
+    thread.Resume();
+    ASSERT_TRUE(WaitUntil([&] { return sleeping.load(); }, "the worker sleeps"));
+    thread.Suspend();
+    // However the sleep and the suspension interleave, the worker ends up held before the
+    // hand-off, and nothing reaches the UI thread.
+    ASSERT_TRUE(PumpUntil([&] { return thread.Held(); }, "the worker is held after its sleep"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 0);
+    thread.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return thread.Finished(); }, "the resumed worker finishes"));
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(Thread, DestroyingASuspendedThreadWithAHeldHandOffEndsIt) {
+    std::atomic<bool> returned{false};
+    auto thread = std::make_unique<LambdaThread>(true, [&](LambdaThread& self) {
+        self.Synchronize([] { FAIL() << "the held method must not run"; });
+        returned = true;
+    });
+    LambdaThread* raw = thread.get();
+    BeforeQueuedCall suspend([&] { raw->Suspend(); });
+    thread->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return raw->Held(); }, "the worker is held"));
+    thread.reset();
+    EXPECT_TRUE(returned);
+    QCoreApplication::processEvents();
+}
+
 TEST_F(Thread, IdlePriorityRunsTheWorkerUnderSchedIdle) {
     std::atomic<int> policy{-1};
     LambdaThread thread(true, [&](LambdaThread&) { policy = sched_getscheduler(0); });

@@ -9,6 +9,7 @@
 
 #include "framework/class_registry.h"
 #include "framework/file_stream.h"
+#include "framework/filer.h"
 #include "framework/forms/canvas.h"
 #include "framework/forms/errors.h"
 #include "framework/memory_stream.h"
@@ -334,6 +335,13 @@ void TBitmap::LoadFromFile(const std::string& path) {
 void TBitmap::SaveToFile(const std::string& path) const {
     TFileStream file(path, fmCreate);
     SaveToStream(file);
+}
+
+void TBitmap::DefineProperties(TFiler& filer) {
+    TGraphic::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& stream) { ReadData(stream); },
+        [this](TStream& stream) { WriteData(stream); }, !Empty());
 }
 
 void TBitmap::ReadData(TStream& stream) {

@@ -52,6 +52,9 @@ public:
 
     // Copies another TBitmap (pixels and settings); nullptr empties this one.
     void Assign(const TPersistent* source) override;
+    // Declares "Data", the pixels as ReadData and WriteData store them, written when the bitmap
+    // is not empty; so a bitmap property of a component is kept in its design (Glyph.Data).
+    void DefineProperties(TFiler& filer) override;
 
     bool Empty() const override { return m_image.isNull() || m_image.width() == 0; }
     int Width() const override { return m_image.width(); }

@@ -263,7 +263,7 @@ TEST(Picture, DataIsReadAsAPlainBmpOrWithTheClassNameAndWrittenWithIt) {
     ExpectSamePixels(*prefixed.Bitmap(), original);
 }
 
-TEST(Bitmap, DataIsKeptForABitmapPropertyAndReadsBack) {
+TEST(Bitmap, DataIsKeptForABitmapPropertyAndReadsBackAlsoAsAPlainBmp) {
     auto pattern = Pattern(3, 2);
     DataFiler filer;
     pattern->DefineProperties(filer);
@@ -282,6 +282,15 @@ TEST(Bitmap, DataIsKeptForABitmapPropertyAndReadsBack) {
     written.SetPosition(0);
     readFiler.m_reader(written);
     ExpectSamePixels(read, *pattern);
+
+    TBitmap plain;
+    DataFiler plainFiler;
+    plain.DefineProperties(plainFiler);
+    TMemoryStream bmp;
+    pattern->SaveToStream(bmp);
+    bmp.SetPosition(0);
+    plainFiler.m_reader(bmp);
+    ExpectSamePixels(plain, *pattern);  // a plain BMP file is read too
 }
 
 TEST(Picture, DataWithAnUnknownClassOrALyingSizeIsRejected) {

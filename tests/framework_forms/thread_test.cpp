@@ -3,8 +3,6 @@
 #include <sched.h>
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -16,6 +14,7 @@
 #include "framework/forms/thread.h"
 #include "framework/forms/window_handle.h"
 #include "tests/support/pump.h"
+#include "tests/support/queued_call.h"
 
 namespace kiv::test {
 namespace {
@@ -36,27 +35,6 @@ protected:
 
 private:
     std::function<void(LambdaThread&)> m_body;
-};
-
-// Runs `action` once, on the UI thread, when the next call queued to the application object
-// arrives there, before that call runs.
-class BeforeQueuedCall : public QObject {
-public:
-    explicit BeforeQueuedCall(std::function<void()> action) : m_action(std::move(action)) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (m_action && target == QCoreApplication::instance() &&
-            event->type() == QEvent::MetaCall) {
-            std::exchange(m_action, nullptr)();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_action;
 };
 
 // Whatever blocks (a WaitFor, the join when a thread is destroyed) ends the run with a message

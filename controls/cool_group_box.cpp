@@ -98,22 +98,7 @@ void TCoolGroupBox::CMEnabledChanged(TMessage& message) {
 }
 
 void TCoolGroupBox::Paint() {
-    TCanvas& canvas = *Canvas();
-    canvas.SetFont(Font());
-    canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
-    const int h = canvas.TextHeight("0");
-    TRect r(0, h / 2 - 1, Width(), Height());
-    if (Ctl3D()) {
-        r.Left += 1;
-        r.Top += 1;
-        canvas.Brush()->SetColor(clBtnHighlight);
-        canvas.FrameRect(r);
-        r.Offset(-1, -1);
-        canvas.Brush()->SetColor(clBtnShadow);
-    } else {
-        canvas.Brush()->SetColor(clWindowFrame);
-    }
-    canvas.FrameRect(r);
+    const int h = DrawFrame();
     if (Caption().empty()) return;
     TRect cell(8, 0, 0, h);
     DrawCaption(cell);

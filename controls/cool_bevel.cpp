@@ -31,17 +31,7 @@ void TCoolBevel::SetIdWallpaper(int index) {
 }
 
 void TCoolBevel::Paint() {
-    if (!m_transparent) {
-        TCanvas& canvas = *Canvas();
-        const TRect client = ClientRect();
-        if (HasWallpaper()) {
-            m_wallpaper.Tile(*canvas.Handle(), client);
-        } else {
-            canvas.Brush()->SetColor(Color());
-            canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
-            canvas.FillRect(client);
-        }
-    }
+    if (!m_transparent) m_wallpaper.Fill(*Canvas(), ClientRect(), Color());
     TBevel::Paint();
 }
 

@@ -96,15 +96,7 @@ void TCoolLabel::SetIdWallpaper(int index) {
 void TCoolLabel::Paint() {
     TCanvas& canvas = *Canvas();
     const TRect client = ClientRect();
-    if (!Transparent()) {
-        if (HasWallpaper()) {
-            m_wallpaper.Tile(*canvas.Handle(), client);
-        } else {
-            canvas.Brush()->SetColor(Color());
-            canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
-            canvas.FillRect(client);
-        }
-    }
+    if (!Transparent()) m_wallpaper.Fill(canvas, client, Color());
     TRect r = client;
     const unsigned edge = InnerEdge(m_bevelInner) | OuterEdge(m_bevelOuter);
     if (edge != 0) {

@@ -208,13 +208,8 @@ TRect TCoolScrollingText::MeasureText() {
 
 void TCoolScrollingText::DrawContent(TCanvas& canvas) {
     const TRect client(0, 0, Width(), Height());
-    if (HasWallpaper()) {
-        m_wallpaper.Tile(*canvas.Handle(), client);
-    } else if (!m_transparent) {
-        canvas.Brush()->SetColor(Color());
-        canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
-        canvas.FillRect(client);
-    }
+    // A wallpaper is drawn even on a transparent control.
+    if (HasWallpaper() || !m_transparent) m_wallpaper.Fill(canvas, client, Color());
     canvas.Brush()->SetStyle(TBrushStyle::bsClear);
     TRect text(m_textLeft, m_textTop, Width(), Height());
     RenderLines(canvas, text, AlignmentFlag(m_alignment) | DT_NOCLIP);

@@ -5,6 +5,7 @@
 
 #include "controls/cool_utils.h"
 #include "framework/forms/bitmap.h"
+#include "framework/forms/canvas.h"
 
 namespace kiv {
 
@@ -38,6 +39,16 @@ bool Wallpaper::Present() const {
 
 void Wallpaper::Tile(platform::DeviceContext& dc, const TRect& rect) const {
     if (Present()) DrawTiledBitmap(dc, *m_bitmap, rect, platform::SRCCOPY, true);
+}
+
+void Wallpaper::Fill(TCanvas& canvas, const TRect& rect, TColor color) const {
+    if (Present()) {
+        Tile(*canvas.Handle(), rect);
+        return;
+    }
+    canvas.Brush()->SetColor(color);
+    canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
+    canvas.FillRect(rect);
 }
 
 }  // namespace kiv

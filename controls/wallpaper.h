@@ -4,12 +4,14 @@
 #include <functional>
 #include <memory>
 
+#include "platform/draw/color.h"
 #include "platform/draw/device_context.h"
 #include "platform/draw/rect.h"
 
 namespace kiv {
 
 class TBitmap;
+class TCanvas;
 
 // The control's own bitmap, made on first use, and `idWallpaper`, the index of an entry in a
 // shared bitmap list. Controls of this build link no bitmap list, so the index is kept for
@@ -36,6 +38,8 @@ public:
     bool Present() const;
     // Tiles the wallpaper over `rect` with a plain copy; nothing without one.
     void Tile(platform::DeviceContext& dc, const TRect& rect) const;
+    // Tiles the wallpaper over `rect`, or without one fills it with `color` (a solid brush).
+    void Fill(TCanvas& canvas, const TRect& rect, TColor color) const;
 
 private:
     std::function<void()> m_changed;

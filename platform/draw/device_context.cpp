@@ -329,9 +329,27 @@ bool DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
             QRgb* row = reinterpret_cast<QRgb*>(m_image->scanLine(dy));
             const QRgb* in =
                 from ? reinterpret_cast<const QRgb*>(from->constScanLine(dy + at.Y)) : nullptr;
-            if (rop3 == 0xCC) {
-                for (int dx = area.Left; dx < area.Right; ++dx) row[dx] = in[dx + at.X] | kOpaque;
-                continue;
+            // The plain copy and the source-with-destination operations the controls compose
+            // with, without going through the general truth table for every pixel.
+            switch (rop3) {
+                case 0xCC:  // SRCCOPY
+                    for (int dx = area.Left; dx < area.Right; ++dx)
+                        row[dx] = in[dx + at.X] | kOpaque;
+                    continue;
+                case 0x66:  // SRCINVERT
+                    for (int dx = area.Left; dx < area.Right; ++dx)
+                        row[dx] = (row[dx] ^ in[dx + at.X]) | kOpaque;
+                    continue;
+                case 0x88:  // SRCAND
+                    for (int dx = area.Left; dx < area.Right; ++dx)
+                        row[dx] = (row[dx] & in[dx + at.X]) | kOpaque;
+                    continue;
+                case 0xEE:  // SRCPAINT
+                    for (int dx = area.Left; dx < area.Right; ++dx)
+                        row[dx] = (row[dx] | in[dx + at.X]) | kOpaque;
+                    continue;
+                default:
+                    break;
             }
             for (int dx = area.Left; dx < area.Right; ++dx) {
                 const QRgb s = in ? in[dx + at.X] : 0;

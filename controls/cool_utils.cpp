@@ -36,8 +36,14 @@ void DrawTextWithShadow(DeviceContext& dc, TRect& rect, TShadowPosition position
             shadow.Offset(s, 0);
             break;
     }
-    dc.SetTextColor(ColorToRGB(shadowColor));
-    platform::DrawText(dc, text, shadow, format);
+    // Without an offset over a transparent background the text pass covers exactly the shadow
+    // pass's pixels, and measuring takes the text pass's extent: the shadow pass would change
+    // nothing.
+    const bool hidden = shadow == rect && dc.GetBkMode() == platform::TRANSPARENT;
+    if (!hidden) {
+        dc.SetTextColor(ColorToRGB(shadowColor));
+        platform::DrawText(dc, text, shadow, format);
+    }
     dc.SetBkMode(platform::TRANSPARENT);
     dc.SetTextColor(ColorToRGB(textColor));
     platform::DrawText(dc, text, rect, format);

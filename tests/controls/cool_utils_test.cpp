@@ -117,6 +117,25 @@ TEST(DrawTextWithShadow, SizeZeroShowsOnlyTheTextColour) {
     EXPECT_GT(lime, 20);
 }
 
+TEST(DrawTextWithShadow, SizeZeroOverAnOpaqueBackgroundStillFillsTheCellsOnce) {
+    QImage image = BlankImage(30, 10, clBlack);
+    DeviceContext dc(image);
+    dc.SelectFont(TerminalFont());
+    dc.SetBkMode(platform::OPAQUE);
+    dc.SetBkColor(clNavy);
+    TRect rect(0, 0, 30, 10);
+    DrawTextWithShadow(dc, rect, TShadowPosition::spRightBottom, "Ab", 0, clWhite, clRed, 0);
+    const QImage expected = Reference(30, 10, clBlack, [](DeviceContext& ref) {
+        ref.SelectFont(TerminalFont());
+        ref.FillSolidRect({0, 0, 12, 8}, clNavy);
+        ref.SetBkMode(platform::TRANSPARENT);
+        ref.SetTextColor(clWhite);
+        TRect r(0, 0, 30, 10);
+        DrawText(ref, "Ab", r, 0);
+    });
+    EXPECT_EQ(DifferingPixels(image, expected), 0) << "the shadow pass fills, the text covers it";
+}
+
 // A form (without a window) 40 x 30, black, with a red 10 x 10 image at (2, 2), a lime one at
 // (8, 8) above it, and a windowed blue box at (20, 0): the parent's background as the routine
 // must see it.

@@ -71,14 +71,5 @@ TEST_F(ThreadTimer, DestroyedWithATickOnItsWayTheTickNeverRuns) {
     EXPECT_EQ(ticks, 0);
 }
 
-TEST_F(ThreadTimer, FireTimerRunsOneTickOnTheCallingThread) {
-    TThreadTimer timer;
-    int ticks = 0;
-    timer.OnTick = [&](TThreadTimer*) { ++ticks; };
-    timer.FireTimer();
-    EXPECT_EQ(ticks, 1);
-    EXPECT_TRUE(timer.Suspended()) << "no worker ran for it";
-}
-
 }  // namespace
 }  // namespace kiv::test

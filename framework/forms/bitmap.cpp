@@ -9,6 +9,7 @@
 
 #include "framework/class_registry.h"
 #include "framework/file_stream.h"
+#include "framework/filer.h"
 #include "framework/forms/canvas.h"
 #include "framework/forms/errors.h"
 #include "framework/memory_stream.h"
@@ -334,6 +335,28 @@ void TBitmap::LoadFromFile(const std::string& path) {
 void TBitmap::SaveToFile(const std::string& path) const {
     TFileStream file(path, fmCreate);
     SaveToStream(file);
+}
+
+void TBitmap::DefineProperties(TFiler& filer) {
+    TGraphic::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& stream) { ReadDefinedData(stream); },
+        [this](TStream& stream) { WriteData(stream); }, !Empty());
+}
+
+void TBitmap::ReadDefinedData(TStream& stream) {
+    // The byte count of the stored form covers the rest of the data exactly; a plain BMP file,
+    // which a hand-made design most easily holds, starts with its signature instead.
+    const std::vector<std::uint8_t> bytes = ReadRest(stream);
+    const bool counted = bytes.size() >= 4 && Le32(bytes.data()) == bytes.size() - 4;
+    if (!counted && bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        LoadBmp(bytes.data(), bytes.size());
+        return;
+    }
+    TMemoryStream data;
+    if (!bytes.empty()) data.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+    data.SetPosition(0);
+    ReadData(data);
 }
 
 void TBitmap::ReadData(TStream& stream) {

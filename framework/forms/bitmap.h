@@ -52,6 +52,10 @@ public:
 
     // Copies another TBitmap (pixels and settings); nullptr empties this one.
     void Assign(const TPersistent* source) override;
+    // Declares "Data", the pixels as WriteData stores them, written when the bitmap is not
+    // empty; so a bitmap property of a component is kept in its design (Glyph.Data). Read, it
+    // also takes a plain BMP file.
+    void DefineProperties(TFiler& filer) override;
 
     bool Empty() const override { return m_image.isNull() || m_image.width() == 0; }
     int Width() const override { return m_image.width(); }
@@ -92,6 +96,7 @@ public:
 private:
     friend class BitmapCanvas;
     void PixelsChanged();
+    void ReadDefinedData(TStream& stream);
     void LoadBmp(const std::uint8_t* data, std::size_t size);
 
     QImage m_image;

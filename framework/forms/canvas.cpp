@@ -113,6 +113,20 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
     Changed();
 }
 
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    DeviceContext& dc = Require(kPenValid | kBrushValid);
+    Changing();
+    dc.Arc(x1, y1, x2, y2, x3, y3, x4, y4);
+    Changed();
+}
+
+void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    DeviceContext& dc = Require(kPenValid | kBrushValid);
+    Changing();
+    dc.Pie(x1, y1, x2, y2, x3, y3, x4, y4);
+    Changed();
+}
+
 void TCanvas::Polygon(std::span<const TPoint> points) {
     DeviceContext& dc = Require(kPenValid | kBrushValid);
     Changing();

@@ -62,6 +62,11 @@ public:
     void Rectangle(const TRect& rect) { Rectangle(rect.Left, rect.Top, rect.Right, rect.Bottom); }
     void Ellipse(int left, int top, int right, int bottom);
     void Ellipse(const TRect& rect) { Ellipse(rect.Left, rect.Top, rect.Right, rect.Bottom); }
+    // The part of the ellipse in the box from the radial through (x3, y3) counterclockwise to
+    // the radial through (x4, y4): Arc outlines it with the pen, Pie also draws the two radii
+    // and fills it with the brush (see DeviceContext::Arc and Pie).
+    void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
     void Polygon(std::span<const TPoint> points);
 
     // Text in the font; the brush decides whether the cells are filled (solid) or not (clear).

@@ -53,7 +53,8 @@ void TControlCanvas::CreateHandle() {
     SetHandle(m_dc.get());
     // What is drawn from now until the context is dropped reaches the screen with this flush,
     // which the toolkit carries out after the pending calls, the drop among them.
-    window.Flush({offset.X, offset.Y, offset.X + m_control.Width(), offset.Y + m_control.Height()});
+    window.FlushLater(
+        {offset.X, offset.Y, offset.X + m_control.Width(), offset.Y + m_control.Height()});
     PostToUiThread([alive = std::weak_ptr<int>(m_alive), this] {
         if (alive.lock()) FreeHandle();
     });

@@ -202,6 +202,17 @@ public:
     std::uint64_t SurfaceGeneration() const override { return m_generation; }
 
     void Flush(const TRect& rect) override {
+        if (!m_widget) return;
+        QRect area = m_widget->rect() & ToQRect(rect);
+        if (area.isEmpty()) return;
+        // The toolkit paints and shows a repaint at once; our paint handler only copies the
+        // surface (painting whatever else waits first).
+        if (m_widget->isVisible() && !Painting())
+            m_widget->repaint(area);
+        else
+            m_widget->update(area);
+    }
+    void FlushLater(const TRect& rect) override {
         if (m_widget) m_widget->update(ToQRect(rect));
     }
 

@@ -22,6 +22,7 @@ struct HandOff {
     std::function<void()> method;
     bool done = false;
     bool cancelled = false;
+    bool deferred = false;  // it reached the UI thread while the worker was suspended
     std::exception_ptr error;
 };
 
@@ -54,6 +55,7 @@ struct TThread::Shared {
     bool terminated = false;
     bool stopping = false;
     bool finished = false;
+    bool held = false;
     TThreadPriority priority = TThreadPriority::tpNormal;
     pid_t tid = 0;  // the worker's kernel thread id, once it runs
     std::exception_ptr fatal;
@@ -182,9 +184,16 @@ std::exception_ptr TThread::FatalException() const {
     return m_shared->fatal;
 }
 
+bool TThread::Held() const {
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->held;
+}
+
 void TThread::CheckSuspended() {
     std::unique_lock lock(m_shared->mutex);
+    m_shared->held = true;
     m_shared->changed.wait(lock, [&] { return m_shared->suspendCount == 0 || m_shared->stopping; });
+    m_shared->held = false;
 }
 
 void TThread::Sleep(unsigned milliseconds) {
@@ -201,38 +210,51 @@ void TThread::Synchronize(const std::function<void()>& method) {
     }
     auto handOff = std::make_shared<HandOff>();
     handOff->method = method;
-    {
-        std::lock_guard lock(m_shared->mutex);
-        if (m_shared->stopping) return;
-        m_shared->pending = handOff;
-    }
     std::weak_ptr<Shared> weakShared = m_shared;
-    bool posted = PostToUiThread([weakShared, handOff] {
-        std::shared_ptr<Shared> shared = weakShared.lock();
-        if (!shared) return;
+    for (;;) {
+        CheckSuspended();
         {
+            std::lock_guard lock(m_shared->mutex);
+            if (m_shared->stopping) return;
+            handOff->deferred = false;
+            m_shared->pending = handOff;
+        }
+        bool posted = PostToUiThread([weakShared, handOff] {
+            std::shared_ptr<Shared> shared = weakShared.lock();
+            if (!shared) return;
+            {
+                std::lock_guard lock(shared->mutex);
+                if (handOff->cancelled || handOff->done || handOff->deferred) return;
+                // Suspended while the call waited in the queue: the worker hands it off again
+                // once it is resumed.
+                if (shared->suspendCount > 0) {
+                    handOff->deferred = true;
+                    shared->changed.notify_all();
+                    return;
+                }
+            }
+            std::exception_ptr error;
+            try {
+                handOff->method();
+            } catch (...) {
+                error = std::current_exception();
+            }
             std::lock_guard lock(shared->mutex);
-            if (handOff->cancelled || handOff->done) return;
+            handOff->error = error;
+            handOff->done = true;
+            shared->changed.notify_all();
+        });
+        std::unique_lock lock(m_shared->mutex);
+        if (!posted) {
+            m_shared->pending.reset();
+            throw EThread("Synchronize needs a running application");
         }
-        std::exception_ptr error;
-        try {
-            handOff->method();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        std::lock_guard lock(shared->mutex);
-        handOff->error = error;
-        handOff->done = true;
-        shared->changed.notify_all();
-    });
-    std::unique_lock lock(m_shared->mutex);
-    if (!posted) {
+        m_shared->changed.wait(
+            lock, [&] { return handOff->done || handOff->cancelled || handOff->deferred; });
         m_shared->pending.reset();
-        throw EThread("Synchronize needs a running application");
+        if (handOff->done && handOff->error) std::rethrow_exception(handOff->error);
+        if (!handOff->deferred || handOff->cancelled) return;
     }
-    m_shared->changed.wait(lock, [&] { return handOff->done || handOff->cancelled; });
-    m_shared->pending.reset();
-    if (handOff->done && handOff->error) std::rethrow_exception(handOff->error);
 }
 
 void TThread::WaitFor() {
@@ -250,7 +272,8 @@ void TThread::WaitFor() {
         // On the UI thread a worker may be waiting for a hand-off that only this thread can
         // run: run it here instead of waiting for the queued call.
         std::shared_ptr<HandOff> pending = ui ? m_shared->pending : nullptr;
-        if (pending && !pending->done && !pending->cancelled) {
+        if (pending && !pending->done && !pending->cancelled && !pending->deferred &&
+            m_shared->suspendCount == 0) {
             lock.unlock();
             std::exception_ptr error;
             try {

@@ -37,7 +37,9 @@ struct EnumInfo<TThreadPriority> {
 //
 // Suspension is cooperative: Suspend() takes effect when the worker next reaches a check point
 // (Synchronize, Sleep or CheckSuspended, and before Execute starts) and holds it there until
-// Resume(). Calls nest as the Windows suspend count does.
+// Resume(). A hand-off that waits in the UI thread's queue when Suspend() is called is held too:
+// its method runs only after Resume(). So once Suspend() has returned on the UI thread, no
+// method of the worker runs there until Resume(). Calls nest as the Windows suspend count does.
 //
 // Destruction (from the UI thread or any other but the worker) stops the thread: it sets
 // Terminated, releases a pending Synchronize (whose method then never runs and which returns at
@@ -66,6 +68,8 @@ public:
     void Resume();
     void Suspend();
     bool Suspended() const;
+    // Whether the worker is being held at a check point by a suspension right now.
+    bool Held() const;
     void SetSuspended(bool suspended) { suspended ? Suspend() : Resume(); }
 
     // tpIdle runs the worker under SCHED_IDLE; the others keep the normal policy with a nice
@@ -88,7 +92,8 @@ protected:
 
     // Runs `method` on the UI thread and returns when it has run there; directly when called on
     // the UI thread. An exception from `method` is raised again here, on the calling thread.
-    // When the thread is being destroyed meanwhile, returns without the method having run.
+    // When the thread is being destroyed meanwhile, returns without the method having run. A
+    // check point, before the hand-off and while it waits in the UI thread's queue.
     void Synchronize(const std::function<void()>& method);
     // Sleeps `milliseconds`, ending early when the thread is terminated; a check point.
     void Sleep(unsigned milliseconds);

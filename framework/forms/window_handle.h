@@ -67,8 +67,13 @@ public:
     // SurfaceGeneration() changes then, and contexts over the old one must be dropped.
     virtual QImage& Surface() = 0;
     virtual std::uint64_t SurfaceGeneration() const = 0;
-    // Shows the surface pixels of `rect` on screen (after drawing outside a paint cycle).
+    // Shows the surface pixels of `rect` on screen before returning (after drawing outside a
+    // paint cycle), so that a long operation holding the UI thread shows each change as it
+    // makes it. Inside a paint cycle, or while the window is hidden, it waits as FlushLater.
     virtual void Flush(const TRect& rect) = 0;
+    // Shows the surface pixels of `rect` on screen at the next turn of the message loop, for
+    // drawing that is still to come before then.
+    virtual void FlushLater(const TRect& rect) = 0;
     // Moves the surface pixels of `scroll` ∩ `clip` by (dx, dy) and returns the uncovered
     // part, which the caller invalidates as it wishes.
     virtual QRegion Scroll(int dx, int dy, const TRect& scroll, const TRect& clip) = 0;

@@ -27,7 +27,7 @@ void TCustomGroupBox::AdjustClientRect(TRect& rect) {
     if (Ctl3D()) rect.Inflate(-1, -1);
 }
 
-void TCustomGroupBox::Paint() {
+int TCustomGroupBox::DrawFrame() {
     TCanvas& canvas = *Canvas();
     canvas.SetFont(Font());
     canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
@@ -44,7 +44,13 @@ void TCustomGroupBox::Paint() {
         canvas.Brush()->SetColor(clWindowFrame);
     }
     canvas.FrameRect(r);
+    return h;
+}
+
+void TCustomGroupBox::Paint() {
+    const int h = DrawFrame();
     if (Caption().empty()) return;
+    TCanvas& canvas = *Canvas();
     TRect k(8, 0, 0, h);
     DrawText(*canvas.Handle(), Caption(), k, DT_SINGLELINE | DT_CALCRECT);
     // A solid brush makes the text pass fill its cells, which cuts the frame line.

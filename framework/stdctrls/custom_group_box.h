@@ -25,6 +25,8 @@ public:
 
 protected:
     void Paint() override;
+    // Selects the font into the canvas and draws the frame of Paint; returns H.
+    int DrawFrame();
 
     void CMTextChanged(TMessage& message) override;
     void CMCtl3DChanged(TMessage& message) override;

@@ -99,6 +99,127 @@ void DeviceContext::DeviceLine(TPoint from, TPoint to) {
     }
 }
 
+std::vector<DeviceContext::Span> DeviceContext::MergeSpans(std::vector<Span> spans) {
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+    std::vector<Span> out;
+    for (const Span& s : spans) {
+        if (s.x1 <= s.x0) continue;
+        if (!out.empty() && out.back().y == s.y && s.x0 <= out.back().x1)
+            out.back().x1 = std::max(out.back().x1, s.x1);
+        else
+            out.push_back(s);
+    }
+    return out;
+}
+
+std::vector<DeviceContext::Span> DeviceContext::SubtractSpans(const std::vector<Span>& from,
+                                                              const std::vector<Span>& cut) {
+    std::vector<Span> out;
+    std::size_t c = 0;
+    for (const Span& s : from) {
+        while (c < cut.size() && (cut[c].y < s.y || (cut[c].y == s.y && cut[c].x1 <= s.x0))) ++c;
+        int x = s.x0;
+        for (std::size_t k = c; k < cut.size() && cut[k].y == s.y && cut[k].x0 < s.x1; ++k) {
+            if (cut[k].x0 > x) out.push_back({s.y, x, cut[k].x0});
+            x = std::max(x, cut[k].x1);
+        }
+        if (x < s.x1) out.push_back({s.y, x, s.x1});
+    }
+    return out;
+}
+
+// The pixels of an ellipse's box that lie in a counterclockwise sweep between two radials from
+// the box's centre. Angles are measured with the y axis pointing up, as the screen shows them;
+// the radials pass through the given points as they are (the box's corners are points of the
+// same kind), a pixel counts by its centre.
+class DeviceContext::Sweep {
+public:
+    Sweep(const TRect& box, TPoint start, TPoint end)
+        : m_box(box),
+          m_cx(box.Left + box.Width() / 2.0),
+          m_cy(box.Top + box.Height() / 2.0),
+          m_start(AngleOf(start.X, start.Y)),
+          m_end(AngleOf(end.X, end.Y)),
+          m_span(Normalized(m_end - m_start)),
+          m_rays{Direction(start), Direction(end)} {}
+
+    bool Full() const { return m_span == 0; }
+
+    bool Contains(int x, int y) const {
+        return Full() || Normalized(AngleOf(x + 0.5, y + 0.5) - m_start) <= m_span;
+    }
+
+    // The parts of `spans` inside the sweep.
+    std::vector<Span> Cut(const std::vector<Span>& spans) const {
+        if (Full()) return spans;
+        std::vector<Span> out;
+        for (const Span& s : spans) {
+            int runStart = s.x0;
+            for (int x = s.x0; x <= s.x1; ++x) {
+                const bool in = x < s.x1 && Contains(x, s.y);
+                if (in) continue;
+                if (x > runStart) out.push_back({s.y, runStart, x});
+                runStart = x + 1;
+            }
+        }
+        return out;
+    }
+
+    // The pixels of `shape` that the pen of `width` sets along the two radii. A pixel belongs to
+    // a radius when its centre lies no further from the centre than half a pixel behind it and
+    // within half the pen's width across it, counting the side towards the sweep in and the
+    // other side out, so that a radius along a row or column of pixel edges takes the pixels
+    // on the sweep's side only.
+    std::vector<Span> Radii(const std::vector<Span>& shape, int width) const {
+        const double half = width / 2.0;
+        std::vector<Span> out;
+        for (const Span& s : shape) {
+            for (int x = s.x0; x < s.x1; ++x) {
+                const double dx = x + 0.5 - m_cx;
+                const double dy = m_cy - (s.y + 0.5);
+                for (int r = 0; r < 2; ++r) {
+                    const auto [rx, ry] = m_rays[r];
+                    const double along = dx * rx + dy * ry;
+                    // Counterclockwise of the start radial, clockwise of the end radial.
+                    double across = rx * dy - ry * dx;
+                    if (r == 1) across = -across;
+                    if (along > -0.5 && across > -half && across <= half) {
+                        out.push_back({s.y, x, x + 1});
+                        break;
+                    }
+                }
+            }
+        }
+        return out;
+    }
+
+private:
+    double AngleOf(double x, double y) const { return std::atan2(m_cy - y, x - m_cx); }
+    // The unit vector from the centre towards `p` (y up), taken from the coordinates rather
+    // than from the angle, so that a radial along an axis stays exactly on it.
+    std::pair<double, double> Direction(TPoint p) const {
+        const double dx = p.X - m_cx;
+        const double dy = m_cy - p.Y;
+        const double length = std::hypot(dx, dy);
+        if (length == 0) return {1, 0};
+        return {dx / length, dy / length};
+    }
+    static double Normalized(double a) {
+        constexpr double kTurn = 2 * 3.14159265358979323846;
+        a = std::fmod(a, kTurn);
+        return a < 0 ? a + kTurn : a;
+    }
+
+    TRect m_box;
+    double m_cx;
+    double m_cy;
+    double m_start;
+    double m_end;
+    double m_span;
+    std::pair<double, double> m_rays[2];
+};
+
 TPoint DeviceContext::MoveToEx(int x, int y) {
     return std::exchange(m_state.penPos, TPoint(x, y));
 }
@@ -153,17 +274,14 @@ void DeviceContext::Rectangle(int left, int top, int right, int bottom) {
     PaintShape(inside, outline);
 }
 
-void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
-    TRect box = LPtoDP(TRect(left, top, right, bottom).Normalized());
-    std::vector<Span> inside;
-    std::vector<Span> outline;
+void DeviceContext::EllipseSpans(TRect box, std::vector<Span>& inside,
+                                 std::vector<Span>& outline) const {
     if (!HasPen(m_state.pen)) {
         box.Right -= 1;
         box.Bottom -= 1;
         const auto rows = EllipseRows(box);
         for (std::size_t j = 0; j < rows.size(); ++j)
             inside.push_back({box.Top + int(j), rows[j].first, rows[j].second + 1});
-        PaintShape(inside, outline);
         return;
     }
     const int width = PenWidth(m_state.pen);
@@ -189,7 +307,6 @@ void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
             inside.push_back({box.Top + j, leftEnd, rightStart});
             outline.push_back({box.Top + j, rightStart, b + 1});
         }
-        PaintShape(inside, outline);
         return;
     }
     const int lead = PenLead(width);
@@ -212,7 +329,45 @@ void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
         inside.push_back({y, ia, ib + 1});
         outline.push_back({y, ib + 1, b + 1});
     }
+}
+
+void DeviceContext::Ellipse(int left, int top, int right, int bottom) {
+    std::vector<Span> inside;
+    std::vector<Span> outline;
+    EllipseSpans(LPtoDP(TRect(left, top, right, bottom).Normalized()), inside, outline);
     PaintShape(inside, outline);
+}
+
+void DeviceContext::Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
+                        int yEnd) {
+    if (!HasPen(m_state.pen)) return;
+    const TRect box = LPtoDP(TRect(left, top, right, bottom).Normalized());
+    const Sweep sweep(box, LPtoDP(TPoint(xStart, yStart)), LPtoDP(TPoint(xEnd, yEnd)));
+    std::vector<Span> inside;
+    std::vector<Span> outline;
+    EllipseSpans(box, inside, outline);
+    PaintSpans(sweep.Cut(outline), Brush::Solid(m_state.pen.color));
+}
+
+void DeviceContext::Pie(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd,
+                        int yEnd) {
+    const TRect box = LPtoDP(TRect(left, top, right, bottom).Normalized());
+    const Sweep sweep(box, LPtoDP(TPoint(xStart, yStart)), LPtoDP(TPoint(xEnd, yEnd)));
+    std::vector<Span> inside;
+    std::vector<Span> outline;
+    EllipseSpans(box, inside, outline);
+    std::vector<Span> radii;
+    if (HasPen(m_state.pen) && !sweep.Full()) {
+        std::vector<Span> shape = inside;
+        shape.insert(shape.end(), outline.begin(), outline.end());
+        radii = sweep.Radii(MergeSpans(std::move(shape)), PenWidth(m_state.pen));
+    }
+    inside = MergeSpans(sweep.Cut(inside));
+    outline = sweep.Cut(outline);
+    // The radii close the outline; a pixel of both, or of a radius and the arc, is drawn once.
+    outline.insert(outline.end(), radii.begin(), radii.end());
+    outline = MergeSpans(std::move(outline));
+    PaintShape(SubtractSpans(inside, outline), outline);
 }
 
 void DeviceContext::Polygon(std::span<const TPoint> points) {

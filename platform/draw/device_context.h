@@ -145,6 +145,17 @@ public:
     // Shapes with the selected pen (outline) and brush (inside).
     void Rectangle(int left, int top, int right, int bottom);
     void Ellipse(int left, int top, int right, int bottom);
+    // The part of the ellipse inscribed in the box that runs counterclockwise (as seen on the
+    // screen) from the radial through the start point to the radial through the end point, both
+    // radials drawn from the box's centre ((left + right) / 2, (top + bottom) / 2, exactly);
+    // when they coincide, the whole ellipse. A pixel belongs to the sweep when the radial
+    // through its centre (x + 0.5, y + 0.5) does, the edges included. Arc
+    // draws that part of Ellipse's outline with the pen and fills nothing. Pie outlines that
+    // part and the two radii from the arc's ends to the centre pixel, and fills the inside of
+    // that part with the brush; each pixel is drawn once. Both follow Ellipse's pixel rules
+    // (the null pen also here fills one pixel less to the right and below).
+    void Arc(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
+    void Pie(int left, int top, int right, int bottom, int xStart, int yStart, int xEnd, int yEnd);
     void Polygon(std::span<const TPoint> points);
     void Polyline(std::span<const TPoint> points);
     TPoint MoveToEx(int x, int y);
@@ -198,6 +209,14 @@ private:
     };
     void PaintSpans(const std::vector<Span>& spans, const Brush& brush);
     void PaintShape(const std::vector<Span>& inside, const std::vector<Span>& outline);
+    // The inside and outline of the ellipse in `box` (device, normalised) for the current pen.
+    void EllipseSpans(TRect box, std::vector<Span>& inside, std::vector<Span>& outline) const;
+    // Sorted by row and column, overlapping and touching spans joined.
+    static std::vector<Span> MergeSpans(std::vector<Span> spans);
+    // What of the merged `from` no span of the merged `cut` covers.
+    static std::vector<Span> SubtractSpans(const std::vector<Span>& from,
+                                           const std::vector<Span>& cut);
+    class Sweep;
 
     QImage* m_image;
     State m_state;

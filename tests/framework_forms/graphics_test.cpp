@@ -263,6 +263,36 @@ TEST(Picture, DataIsReadAsAPlainBmpOrWithTheClassNameAndWrittenWithIt) {
     ExpectSamePixels(*prefixed.Bitmap(), original);
 }
 
+TEST(Bitmap, DataIsKeptForABitmapPropertyAndReadsBackAlsoAsAPlainBmp) {
+    auto pattern = Pattern(3, 2);
+    DataFiler filer;
+    pattern->DefineProperties(filer);
+    ASSERT_TRUE(filer.m_reader);
+    EXPECT_TRUE(filer.m_hasData);
+    TMemoryStream written;
+    filer.m_writer(written);
+    std::vector<std::uint8_t> data(written.Bytes().begin(), written.Bytes().end());
+    std::uint32_t size = data.at(0) | data.at(1) << 8 | data.at(2) << 16 | data.at(3) << 24;
+    EXPECT_EQ(size + 4, data.size()) << "a byte count, then the BMP file";
+
+    TBitmap read;
+    DataFiler readFiler;
+    read.DefineProperties(readFiler);
+    EXPECT_FALSE(readFiler.m_hasData) << "an empty bitmap writes no data";
+    written.SetPosition(0);
+    readFiler.m_reader(written);
+    ExpectSamePixels(read, *pattern);
+
+    TBitmap plain;
+    DataFiler plainFiler;
+    plain.DefineProperties(plainFiler);
+    TMemoryStream bmp;
+    pattern->SaveToStream(bmp);
+    bmp.SetPosition(0);
+    plainFiler.m_reader(bmp);
+    ExpectSamePixels(plain, *pattern);  // a plain BMP file is read too
+}
+
 TEST(Picture, DataWithAnUnknownClassOrALyingSizeIsRejected) {
     TPicture picture;
     std::vector<std::uint8_t> unknown = {4, 'T', 'G', 'I', 'F', 0, 0, 0, 0};

@@ -3,13 +3,17 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QScreen>
+#include <QWindow>
 
 #include "framework/forms/canvas.h"
 #include "framework/forms/win_control.h"
 #include "platform/draw/device_context.h"
 #include "platform/draw/qt_convert.h"
 #include "probe_controls.h"
+#include "tests/support/forms.h"
 #include "tests/support/pixel_art.h"
+#include "tests/support/pump.h"
 
 namespace kiv::test {
 namespace {
@@ -143,6 +147,29 @@ TEST_F(PaintTest, RepaintOfAnOpaqueControlRepaintsTheControlsAboveItButNotTheBac
     EXPECT_EQ(platform::FromQRgb(surface.pixel(10, 10)), clLime) << "High stays on top";
     EXPECT_GT(high->paints, highPaints);
     EXPECT_EQ(platform::FromQRgb(surface.pixel(1, 1)), clAqua);
+}
+
+// What the window system shows of a shown form, read without letting any event through.
+TColor OnScreen(const TForm& form, int x, int y) {
+    QWindow* window = WindowOf(form);
+    if (!window) return platform::CLR_INVALID;
+    QImage shot = window->screen()->grabWindow(window->winId(), x, y, 1, 1).toImage();
+    return shot.isNull() ? platform::CLR_INVALID : platform::FromQRgb(shot.pixel(0, 0));
+}
+
+TEST_F(PaintTest, AnImmediateRepaintReachesTheScreenBeforeTheNextTurnOfTheLoop) {
+    form.SetCaption("PaintTest immediate repaint");
+    form.Show();
+    ASSERT_TRUE(PumpUntil([&] { return OnScreen(form, 3, 3) == clRed; }, "the form is shown"));
+    // An opaque control paints itself straight onto the window's pixels; a transparent one has
+    // its parent repaint the area. Neither may wait for the message loop to show the result.
+    low->SetOpaque(true);
+    low->SetColor(clMaroon);
+    low->Repaint();
+    EXPECT_EQ(OnScreen(form, 3, 3), clMaroon);
+    high->SetColor(clTeal);
+    high->Repaint();
+    EXPECT_EQ(OnScreen(form, 15, 15), clTeal);
 }
 
 TEST_F(PaintTest, CanvasOutsideAPaintCycleDrawsOnTheParentsPixelsAtTheControlsPlace) {

@@ -3,8 +3,6 @@
 #include <sched.h>
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -16,6 +14,7 @@
 #include "framework/forms/thread.h"
 #include "framework/forms/window_handle.h"
 #include "tests/support/pump.h"
+#include "tests/support/queued_call.h"
 
 namespace kiv::test {
 namespace {
@@ -36,27 +35,6 @@ protected:
 
 private:
     std::function<void(LambdaThread&)> m_body;
-};
-
-// Runs `action` once, on the UI thread, when the next call queued to the application object
-// arrives there, before that call runs.
-class BeforeQueuedCall : public QObject {
-public:
-    explicit BeforeQueuedCall(std::function<void()> action) : m_action(std::move(action)) {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* target, QEvent* event) override {
-        if (m_action && target == QCoreApplication::instance() &&
-            event->type() == QEvent::MetaCall) {
-            std::exchange(m_action, nullptr)();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_action;
 };
 
 // Whatever blocks (a WaitFor, the join when a thread is destroyed) ends the run with a message
@@ -176,6 +154,61 @@ TEST_F(Thread, SuspendHoldsTheWorkerAtItsNextCheckPointUntilResume) {
     ASSERT_TRUE(WaitUntil([&] { return rounds >= held + 5; }, "the resumed worker goes on"));
     thread.Terminate();
     thread.WaitFor();
+}
+
+TEST_F(Thread, SuspendingWhileAHandOffWaitsInTheQueueHoldsItUntilResume) {
+    std::atomic<int> ran{0};
+    LambdaThread thread(true, [&](LambdaThread& self) { self.Synchronize([&] { ++ran; }); });
+    bool suspended = false;
+    // The hand-off is queued; the UI thread suspends the worker just before the call runs.
+    BeforeQueuedCall suspend([&] {
+        thread.Suspend();
+        suspended = true;
+    });
+    thread.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return suspended; }, "the hand-off reaches the UI thread"));
+    ASSERT_TRUE(WaitUntil([&] { return thread.Held(); }, "the worker is held"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 0) << "a suspended worker's method does not run on the UI thread";
+    thread.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return thread.Finished(); }, "the resumed worker finishes"));
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(Thread, SynchronizeIsACheckPointAfterASleep) {
+    std::atomic<bool> sleeping{false};
+    std::atomic<int> ran{0};
+    LambdaThread thread(true, [&](LambdaThread& self) {
+        sleeping = true;
+        self.Sleep(20);
+        self.Synchronize([&] { ++ran; });
+    });
+    thread.Resume();
+    ASSERT_TRUE(WaitUntil([&] { return sleeping.load(); }, "the worker sleeps"));
+    thread.Suspend();
+    // However the sleep and the suspension interleave, the worker ends up held before the
+    // hand-off, and nothing reaches the UI thread.
+    ASSERT_TRUE(PumpUntil([&] { return thread.Held(); }, "the worker is held after its sleep"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 0);
+    thread.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return thread.Finished(); }, "the resumed worker finishes"));
+    EXPECT_EQ(ran, 1);
+}
+
+TEST_F(Thread, DestroyingASuspendedThreadWithAHeldHandOffEndsIt) {
+    std::atomic<bool> returned{false};
+    auto thread = std::make_unique<LambdaThread>(true, [&](LambdaThread& self) {
+        self.Synchronize([] { FAIL() << "the held method must not run"; });
+        returned = true;
+    });
+    LambdaThread* raw = thread.get();
+    BeforeQueuedCall suspend([&] { raw->Suspend(); });
+    thread->Resume();
+    ASSERT_TRUE(PumpUntil([&] { return raw->Held(); }, "the worker is held"));
+    thread.reset();
+    EXPECT_TRUE(returned);
+    QCoreApplication::processEvents();
 }
 
 TEST_F(Thread, IdlePriorityRunsTheWorkerUnderSchedIdle) {

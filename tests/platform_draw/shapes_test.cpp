@@ -13,7 +13,8 @@ using test::Art;
 using test::BlankImage;
 using test::ToArt;
 
-const test::Palette kPalette = {{'.', clWhite}, {'#', clBlack}, {'r', clRed}, {'b', clBlue}};
+const test::Palette kPalette = {
+    {'.', clWhite}, {'#', clBlack}, {'r', clRed}, {'b', clBlue}, {'c', clAqua}};
 
 struct ShapeCase {
     const char* name;
@@ -226,6 +227,58 @@ INSTANTIATE_TEST_SUITE_P(
                                     dc.Polygon(pts);
                                 },
                                 {"......", ".####.", ".#rr#.", ".#rr#.", ".####.", "......"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Arc and Pie on an 8 x 8 box: its centre is (4, 4), so radials through (8, 4), (4, 0), (0, 4)
+// and (4, 8) are the four half axes, and each quarter of the box is one quadrant. A radius along
+// pixel edges takes the pixels on the sweep's side. In the XOR case the brush (red) turns the
+// white inside aqua and the white pen turns the outline black: drawn twice, a pixel would be
+// white again.
+INSTANTIATE_TEST_SUITE_P(
+    Sweeps, Shapes,
+    ::testing::Values(ShapeCase{"PieFromRightToTopIsTheUpperRightQuarter",
+                                8,
+                                8,
+                                [](DeviceContext& dc) { dc.Pie(0, 0, 8, 8, 8, 4, 4, 0); },
+                                {"....##..", "....#r#.", "....#rr#", "....####", "........",
+                                 "........", "........", "........"}},
+                      ShapeCase{"PieRunsCounterclockwiseFromTopToRight",
+                                8,
+                                8,
+                                [](DeviceContext& dc) { dc.Pie(0, 0, 8, 8, 4, 0, 8, 4); },
+                                {"..##....", ".#r#....", "#rr#....", "#rr#....", "#rrr####",
+                                 "#rrrrrr#", ".#rrrr#.", "..####.."}},
+                      ShapeCase{"PieWithOneRadialIsTheWholeEllipse",
+                                8,
+                                8,
+                                [](DeviceContext& dc) { dc.Pie(0, 0, 8, 8, 0, 1, 0, 1); },
+                                {"..####..", ".#rrrr#.", "#rrrrrr#", "#rrrrrr#", "#rrrrrr#",
+                                 "#rrrrrr#", ".#rrrr#.", "..####.."}},
+                      ShapeCase{"PieWithTheNullPenFillsOnePixelLess",
+                                9,
+                                9,
+                                [](DeviceContext& dc) {
+                                    dc.SelectPen(Pen::Null());
+                                    dc.Pie(0, 0, 9, 9, 0, 4, 9, 4);
+                                },
+                                {".........", ".........", ".........", ".........", "rrrrrrrr.",
+                                 "rrrrrrrr.", ".rrrrrr..", "..rrrr...", "........."}},
+                      ShapeCase{"ArcDrawsOnlyThatPartOfTheOutline",
+                                8,
+                                8,
+                                [](DeviceContext& dc) { dc.Arc(0, 0, 8, 8, 0, 4, 8, 4); },
+                                {"........", "........", "........", "........", "#......#",
+                                 "#......#", ".#....#.", "..####.."}},
+                      ShapeCase{"XorPieDrawsEachPixelOnce",
+                                8,
+                                8,
+                                [](DeviceContext& dc) {
+                                    dc.SetROP2(R2_XORPEN);
+                                    dc.SelectPen(Pen::Solid(clWhite));
+                                    dc.Pie(0, 0, 8, 8, 8, 0, 0, 0);
+                                },
+                                {"..####..", ".#cccc#.", "..#cc#..", "...##...", "........",
+                                 "........", "........", "........"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

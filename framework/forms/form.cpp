@@ -170,8 +170,9 @@ void TForm::CMTextChanged(TMessage& message) {
 
 void TForm::WMSysCommand(TMessage& message) {
     if ((message.WParam & 0xFFF0) == SC_MOVE) {
-        // The move takes the mouse until the button is released, so no control keeps it.
-        ReleaseCapture();
+        // The move takes the mouse until the button is released, so no control keeps it and the
+        // press that started the move makes no click.
+        CancelMousePress();
         Handle().StartMove();
         return;
     }

@@ -61,6 +61,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -218,17 +219,40 @@ public:
     }
 
     void SetMask(const std::optional<QRegion>& region) override {
-        if (!m_widget) return;
-        if (region)
-            m_widget->setMask(*region);
-        else
-            m_widget->clearMask();
+        m_mask = region;
+        ApplyMask();
     }
+    // The mask is given in window coordinates, but the toolkit shapes the client area, which a
+    // frame moves: the region is moved to client coordinates, again whenever the frame changes.
+    void ApplyMask() {
+        if (!m_widget) return;
+        const QPoint offset = FrameOffset();
+        m_maskOffset = offset;
+        if (!m_mask) {
+            m_widget->clearMask();
+            return;
+        }
+        QRegion client = m_mask->translated(-offset);
+        // The toolkit takes an empty mask for none and would show the whole window; a pixel
+        // outside it leaves nothing of the window to see or to click.
+        if ((client & m_widget->rect()).isEmpty()) client = QRegion(-1, -1, 1, 1);
+        m_widget->setMask(client);
+    }
+    void FrameMayHaveChanged() {
+        if (m_mask && FrameOffset() != m_maskOffset) ApplyMask();
+    }
+    // Whether a press at `p` (client coordinates) lies outside the window's shape.
+    bool OutsideMask(QPoint p) const { return m_widget && m_mask && !m_widget->mask().contains(p); }
 
     bool StartMove() override {
         if (!m_widget || m_kind != WindowKind::TopLevel) return false;
         QWindow* window = m_widget->windowHandle();
-        if (window && window->startSystemMove()) return true;
+        if (window && window->startSystemMove()) {
+            // The window system takes the pointer until the release; if the toolkit hands that
+            // release on, it ends the move and is no click.
+            m_releaseEndsMove = true;
+            return true;
+        }
         m_moving = true;
         m_dragCursor = m_lastPress;
         m_dragOrigin = m_widget->pos();
@@ -247,6 +271,18 @@ public:
         if (m_widget) m_widget->move(m_dragOrigin + (global - m_dragCursor));
     }
     void NotePress(QPoint global) { m_lastPress = global; }
+    // Whether a left release belongs to a move the window system ran (and so is swallowed);
+    // any press ends that expectation.
+    bool TakeMoveRelease(bool down, Qt::MouseButton button) {
+        if (!m_releaseEndsMove) return false;
+        if (down) {
+            m_releaseEndsMove = false;
+            return false;
+        }
+        if (button != Qt::LeftButton) return false;
+        m_releaseEndsMove = false;
+        return true;
+    }
     const QImage& SurfaceForBlit() const { return m_surface; }
 
 private:
@@ -261,8 +297,16 @@ private:
         if (visible) m_widget->show();
     }
 
+    QPoint FrameOffset() const {
+        if (m_kind != WindowKind::TopLevel) return {};
+        return m_widget->geometry().topLeft() - m_widget->frameGeometry().topLeft();
+    }
+
     QPointer<QtWindowWidget> m_widget;
     WindowTarget* m_target;
+    std::optional<QRegion> m_mask;
+    QPoint m_maskOffset;
+    bool m_releaseEndsMove = false;
     WindowKind m_kind;
     QImage m_surface;
     std::uint64_t m_generation = 0;
@@ -417,6 +461,8 @@ void QtWindowWidget::MouseButton(QMouseEvent* event, bool down, bool doubleClick
         if (!down && event->button() == Qt::LeftButton) top->CancelMove();
         return;
     }
+    if (top && top->TakeMoveRelease(down, event->button())) return;
+    if (down && m_handle->OutsideMask(event->position().toPoint())) return;
     if (down && top) top->NotePress(event->globalPosition().toPoint());
     unsigned msg;
     switch (event->button()) {
@@ -478,12 +524,19 @@ void QtWindowWidget::leaveEvent(QEvent*) {
 void QtWindowWidget::moveEvent(QMoveEvent*) {
     if (!m_handle) return;
     EventScope scope(*this);
+    m_handle->FrameMayHaveChanged();
     m_handle->Deliver(WM_MOVE, 0, MAKELPARAM(x(), y()));
+}
+
+void QtWindowWidget::showEvent(QShowEvent*) {
+    // The frame is known once the window is shown.
+    if (m_handle) m_handle->FrameMayHaveChanged();
 }
 
 void QtWindowWidget::resizeEvent(QResizeEvent*) {
     if (!m_handle) return;
     EventScope scope(*this);
+    m_handle->FrameMayHaveChanged();
     m_handle->EnsureSurface();
     if (m_handle) m_handle->Deliver(WM_SIZE, 0, MAKELPARAM(width(), height()));
 }

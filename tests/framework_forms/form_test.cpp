@@ -49,6 +49,50 @@ TEST_F(FormTest, AWindowRegionIsRecordedAppliedAndRemoved) {
     EXPECT_TRUE(widget->mask().isEmpty()) << "the whole rectangle shows again";
 }
 
+TEST_F(FormTest, AnEmptyRegionLeavesNothingOfTheWindowToSeeOrClick) {
+    auto& shape = form.Make<TProbeShape>();
+    shape.SetParent(&form);
+    shape.SetBounds(0, 0, 120, 80);
+    form.Show();
+    QWidget* widget = WidgetOf(form);
+    ASSERT_NE(widget, nullptr);
+    form.SetWindowRgn(QRegion());
+    ASSERT_TRUE(form.WindowRgn().has_value()) << "an empty region is a region, not none";
+    EXPECT_TRUE(form.WindowRgn()->isEmpty());
+    EXPECT_FALSE(widget->mask().isEmpty()) << "an empty mask would show the whole window";
+    EXPECT_TRUE((widget->mask() & widget->rect()).isEmpty());
+    QTest::mouseClick(WindowOf(form), Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(shape.clicks, 0);
+    form.SetWindowRgn(std::nullopt);
+    EXPECT_TRUE(widget->mask().isEmpty());
+    QTest::mouseClick(WindowOf(form), Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(shape.clicks, 1);
+}
+
+TEST_F(FormTest, PressesOutsideTheRegionReachNoControl) {
+    auto& shape = form.Make<TProbeShape>();
+    shape.SetParent(&form);
+    shape.SetBounds(0, 0, 120, 80);
+    form.Show();
+    form.SetWindowRgn(QRegion(10, 10, 30, 20));
+    QTest::mouseClick(WindowOf(form), Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(shape.clicks, 0);
+    QTest::mouseClick(WindowOf(form), Qt::LeftButton, {}, QPoint(15, 15));
+    EXPECT_EQ(shape.clicks, 1);
+}
+
+TEST_F(FormTest, AFramedFormsRegionIsInWindowCoordinates) {
+    form.SetBorderStyle(TFormBorderStyle::bsSingle);
+    form.Show();
+    QWidget* widget = WidgetOf(form);
+    ASSERT_NE(widget, nullptr);
+    const TPoint frame = form.ClientOrigin() - form.Handle().Bounds().TopLeft();
+    ASSERT_NE(frame, TPoint(0, 0)) << "the platform gives framed windows a frame";
+    // Client pixels (5, 6) to (25, 16), given as the window sees them.
+    form.SetWindowRgn(QRegion(5 + frame.X, 6 + frame.Y, 20, 10));
+    EXPECT_EQ(widget->mask(), QRegion(5, 6, 20, 10));
+}
+
 TEST_F(FormTest, TheStayOnTopFlagReachesTheWindowAndIsKeptWhenShownLater) {
     form.SetTopmost(true);
     form.Show();

@@ -247,12 +247,7 @@ public:
     bool StartMove() override {
         if (!m_widget || m_kind != WindowKind::TopLevel) return false;
         QWindow* window = m_widget->windowHandle();
-        if (window && window->startSystemMove()) {
-            // The window system takes the pointer until the release; if the toolkit hands that
-            // release on, it ends the move and is no click.
-            m_releaseEndsMove = true;
-            return true;
-        }
+        if (window && window->startSystemMove()) return true;
         m_moving = true;
         m_dragCursor = m_lastPress;
         m_dragOrigin = m_widget->pos();
@@ -271,18 +266,6 @@ public:
         if (m_widget) m_widget->move(m_dragOrigin + (global - m_dragCursor));
     }
     void NotePress(QPoint global) { m_lastPress = global; }
-    // Whether a left release belongs to a move the window system ran (and so is swallowed);
-    // any press ends that expectation.
-    bool TakeMoveRelease(bool down, Qt::MouseButton button) {
-        if (!m_releaseEndsMove) return false;
-        if (down) {
-            m_releaseEndsMove = false;
-            return false;
-        }
-        if (button != Qt::LeftButton) return false;
-        m_releaseEndsMove = false;
-        return true;
-    }
     const QImage& SurfaceForBlit() const { return m_surface; }
 
 private:
@@ -306,7 +289,6 @@ private:
     WindowTarget* m_target;
     std::optional<QRegion> m_mask;
     QPoint m_maskOffset;
-    bool m_releaseEndsMove = false;
     WindowKind m_kind;
     QImage m_surface;
     std::uint64_t m_generation = 0;
@@ -461,7 +443,6 @@ void QtWindowWidget::MouseButton(QMouseEvent* event, bool down, bool doubleClick
         if (!down && event->button() == Qt::LeftButton) top->CancelMove();
         return;
     }
-    if (top && top->TakeMoveRelease(down, event->button())) return;
     if (down && m_handle->OutsideMask(event->position().toPoint())) return;
     if (down && top) top->NotePress(event->globalPosition().toPoint());
     unsigned msg;

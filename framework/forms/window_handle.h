@@ -81,9 +81,8 @@ public:
     virtual void SetStayOnTop(bool stayOnTop) = 0;
     // Starts moving a top-level window with the pointer, as a drag of its title bar would: the
     // window system's own move where it offers one, otherwise the window follows the pointer
-    // until the left button is released (mouse messages are not delivered meanwhile). Either
-    // way the release that ends the move reaches no control. Returns true when the window
-    // system took the move over.
+    // until the left button is released (mouse messages are not delivered meanwhile). Returns
+    // true when the window system took the move over.
     virtual bool StartMove() = 0;
     // Ends a move begun by StartMove that the window system did not take over.
     virtual void CancelMove() = 0;

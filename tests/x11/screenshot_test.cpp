@@ -19,8 +19,8 @@
 #include "tests/support/files.h"
 #include "tests/support/forms.h"
 #include "tests/support/pump.h"
+#include "tests/support/screen.h"
 #include "tests/support/shell.h"
-#include "tests/support/temp_folder.h"
 
 namespace kiv::test {
 namespace {
@@ -67,14 +67,6 @@ const bool registered = RegisterClass<TShotImage, TGraphicControl>(
                             "TShotImage", {Prop("Picture", &TShotImage::Picture)}) &&
                         RegisterClass<TShotText, TGraphicControl>("TShotText") &&
                         RegisterClass<TShotForm, TForm>("TShotForm");
-
-// The whole screen, as the X server shows it, through ImageMagick's `import -window root`.
-QImage Screenshot() {
-    const TempFolder temp;
-    const std::string file = temp / "screen.png";
-    if (RunShell("import -window root png:" + ShellQuote(file)) != 0) return {};
-    return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
-}
 
 // The colour of the design's picture at (x, y): quadrants red, green, blue, yellow, with a
 // white diagonal.

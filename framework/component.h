@@ -110,8 +110,10 @@ protected:
     // notice on to the owned components.
     virtual void Notification(TComponent* component, TOperation operation);
     // Destroys the owned components last-created first. Destructors of descendants whose
-    // components depend on the descendant's own members call it first.
+    // components depend on the descendant's own members call Destroying() and then this first.
     void DestroyComponents();
+    // Sets csDestroying on this component and those it owns, as the destructor does.
+    void Destroying() { MarkDestroying(); }
 
 private:
     friend class DesignReader;

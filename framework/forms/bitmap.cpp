@@ -88,14 +88,9 @@ void CheckBmp(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-std::vector<std::uint8_t> EncodeBmp(const QImage& image, bool withAlphaByte) {
-    const int width = image.width(), height = image.height();
-    const int bytesPerPixel = withAlphaByte ? 4 : 3;
-    const std::uint32_t stride = ((width * bytesPerPixel * 8 + 31) / 32) * 4;
-    const std::uint32_t offBits = kFileHeaderSize + 40;
-    const std::uint32_t imageSize = stride * std::uint32_t(height);
-    std::vector<std::uint8_t> out;
-    out.reserve(offBits + imageSize);
+void PutHeaders(std::vector<std::uint8_t>& out, int width, int height, int bits,
+                std::uint32_t paletteSize, std::uint32_t imageSize) {
+    const std::uint32_t offBits = kFileHeaderSize + 40 + paletteSize * 4;
     out.push_back('B');
     out.push_back('M');
     PutLe32(out, offBits + imageSize);
@@ -105,13 +100,46 @@ std::vector<std::uint8_t> EncodeBmp(const QImage& image, bool withAlphaByte) {
     PutLe32(out, std::uint32_t(width));
     PutLe32(out, std::uint32_t(height));
     PutLe16(out, 1);
-    PutLe16(out, std::uint16_t(bytesPerPixel * 8));
+    PutLe16(out, std::uint16_t(bits));
     PutLe32(out, 0);
     PutLe32(out, imageSize);
     PutLe32(out, 3780);  // 96 pixels per inch
     PutLe32(out, 3780);
+    PutLe32(out, paletteSize);
     PutLe32(out, 0);
-    PutLe32(out, 0);
+}
+
+// A 1-bit image (black at index 0) as a 1-bit BMP file: its rows are already packed as BMP packs
+// them, most significant bit first.
+std::vector<std::uint8_t> EncodeMonoBmp(const QImage& image) {
+    const int width = image.width(), height = image.height();
+    const std::uint32_t stride = ((std::uint32_t(width) + 31) / 32) * 4;
+    const std::uint32_t imageSize = stride * std::uint32_t(height);
+    std::vector<std::uint8_t> out;
+    out.reserve(kFileHeaderSize + 48 + imageSize);
+    PutHeaders(out, width, height, 1, 2, imageSize);
+    for (std::uint8_t level : {0, 255}) {
+        for (int i = 0; i < 3; ++i) out.push_back(level);
+        out.push_back(0);
+    }
+    const std::size_t rowBytes = (std::size_t(width) + 7) / 8;
+    for (int y = height - 1; y >= 0; --y) {
+        const std::uint8_t* line = image.constScanLine(y);
+        out.insert(out.end(), line, line + rowBytes);
+        out.resize(out.size() + (stride - rowBytes), 0);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> EncodeBmp(const QImage& image, bool withAlphaByte) {
+    if (image.format() == QImage::Format_Mono) return EncodeMonoBmp(image);
+    const int width = image.width(), height = image.height();
+    const int bytesPerPixel = withAlphaByte ? 4 : 3;
+    const std::uint32_t stride = ((width * bytesPerPixel * 8 + 31) / 32) * 4;
+    const std::uint32_t imageSize = stride * std::uint32_t(height);
+    std::vector<std::uint8_t> out;
+    out.reserve(kFileHeaderSize + 40 + imageSize);
+    PutHeaders(out, width, height, bytesPerPixel * 8, 0, imageSize);
     for (int y = height - 1; y >= 0; --y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         std::size_t start = out.size();
@@ -126,6 +154,33 @@ std::vector<std::uint8_t> EncodeBmp(const QImage& image, bool withAlphaByte) {
     return out;
 }
 
+bool IsMono(const QImage& image) {
+    return image.format() == QImage::Format_Mono;
+}
+
+// An opaque 32-bit copy of `image`.
+QImage ToRgb32(const QImage& image) {
+    QImage copy = image.convertToFormat(QImage::Format_RGB32);
+    if (copy.isNull()) throw EOutOfResources("Out of memory for a bitmap");
+    // Our pixels are opaque whatever the source held in its alpha channel.
+    for (int y = 0; y < copy.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
+        for (int x = 0; x < copy.width(); ++x) line[x] |= 0xFF000000u;
+    }
+    return copy;
+}
+
+// `image` reduced to one bit a pixel by the toolkit's threshold conversion, black at index 0.
+QImage ToMono(const QImage& image) {
+    QImage mono = image.convertToFormat(QImage::Format_RGB32)
+                      .convertToFormat(QImage::Format_Mono, Qt::MonoOnly | Qt::ThresholdDither);
+    if (mono.isNull()) throw EOutOfResources("Out of memory for a bitmap");
+    // The toolkit may list white first; the pixels follow their colours when the table turns.
+    if (mono.colorCount() == 2 && qGray(mono.color(0)) > qGray(mono.color(1))) mono.invertPixels();
+    mono.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    return mono;
+}
+
 std::vector<std::uint8_t> ReadRest(TStream& stream) {
     std::int64_t remaining = stream.Size() - stream.Position();
     if (remaining < 0) remaining = 0;
@@ -136,8 +191,8 @@ std::vector<std::uint8_t> ReadRest(TStream& stream) {
 
 }  // namespace
 
-// The canvas of a bitmap: a device context over the bitmap's own pixels, made on first use and
-// dropped whenever the pixels are reallocated.
+// The canvas of a bitmap: a device context over the bitmap's own pixels (a 32-bit working copy
+// of a 1-bit bitmap's), made on first use and dropped whenever the pixels are reallocated.
 class BitmapCanvas : public TCanvas {
 public:
     explicit BitmapCanvas(TBitmap& bitmap) : m_bitmap(bitmap) {
@@ -146,17 +201,26 @@ public:
     void Release() {
         SetHandle(nullptr);
         m_dc.reset();
+        m_work = QImage();
     }
+    // The working copy of a 1-bit bitmap; null otherwise or before the first drawing.
+    QImage& Work() { return m_work; }
 
 protected:
     void CreateHandle() override {
         if (m_bitmap.m_image.isNull()) return;
-        m_dc = std::make_unique<platform::DeviceContext>(m_bitmap.m_image);
+        QImage* surface = &m_bitmap.m_image;
+        if (IsMono(m_bitmap.m_image)) {
+            m_work = ToRgb32(m_bitmap.m_image);
+            surface = &m_work;
+        }
+        m_dc = std::make_unique<platform::DeviceContext>(*surface);
         SetHandle(m_dc.get());
     }
 
 private:
     TBitmap& m_bitmap;
+    QImage m_work;
     std::unique_ptr<platform::DeviceContext> m_dc;
 };
 
@@ -175,7 +239,7 @@ void TBitmap::Assign(const TPersistent* source) {
         m_transparentMode = bitmap->m_transparentMode;
         m_transparentColor = bitmap->m_transparentColor;
         SetTransparent(bitmap->Transparent());
-        SetImage(bitmap->m_image);
+        SetImage(bitmap->Image());
         return;
     }
     TGraphic::Assign(source);
@@ -190,29 +254,46 @@ void TBitmap::SetSize(int width, int height) {
         image = QImage(width, height, QImage::Format_RGB32);
         if (image.isNull()) throw EOutOfResources("Out of memory for a bitmap");
         image.fill(0xFF000000u);
+        const QImage old = IsMono(Image()) ? ToRgb32(m_image) : m_image;
         for (int y = 0; y < std::min(height, Height()); ++y)
-            std::memcpy(image.scanLine(y), m_image.constScanLine(y),
+            std::memcpy(image.scanLine(y), old.constScanLine(y),
                         std::size_t(std::min(width, Width())) * 4);
     }
-    if (m_canvas) static_cast<BitmapCanvas*>(m_canvas.get())->Release();
-    m_image = std::move(image);
-    Changed();
+    Store(image);
 }
 
 void TBitmap::SetImage(const QImage& image) {
-    QImage copy;
-    if (!image.isNull()) {
-        copy = image.convertToFormat(QImage::Format_RGB32);
-        if (copy.isNull()) throw EOutOfResources("Out of memory for a bitmap");
-        // Our pixels are opaque whatever the source held in its alpha channel.
-        for (int y = 0; y < copy.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(copy.scanLine(y));
-            for (int x = 0; x < copy.width(); ++x) line[x] |= 0xFF000000u;
-        }
-    }
+    Store(image);
+}
+
+void TBitmap::Store(const QImage& image) {
+    QImage pixels;
+    if (!image.isNull())
+        pixels = m_pixelFormat == TPixelFormat::pf1bit ? ToMono(image) : ToRgb32(image);
     if (m_canvas) static_cast<BitmapCanvas*>(m_canvas.get())->Release();
-    m_image = std::move(copy);
+    m_image = std::move(pixels);
+    m_unsettled = false;
     Changed();
+}
+
+const QImage& TBitmap::Image() const {
+    Settle();
+    return m_image;
+}
+
+const std::uint8_t* TBitmap::ScanLine(int y) const {
+    if (y < 0 || y >= Height()) throw EInvalidGraphic("Scan line index out of range");
+    return Image().constScanLine(y);
+}
+
+void TBitmap::Settle() const {
+    if (!m_unsettled || !m_canvas) return;
+    m_unsettled = false;
+    QImage& work = static_cast<BitmapCanvas*>(m_canvas.get())->Work();
+    if (work.isNull()) return;
+    m_image = ToMono(work);
+    // The canvas reads what the bitmap now holds; its context keeps drawing on the same image.
+    work = ToRgb32(m_image);
 }
 
 TCanvas* TBitmap::Canvas() {
@@ -221,19 +302,24 @@ TCanvas* TBitmap::Canvas() {
 }
 
 void TBitmap::PixelsChanged() {
+    if (IsMono(m_image)) m_unsettled = true;
     Changed();
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
     if (format == m_pixelFormat) return;
+    const bool wasMono = m_pixelFormat == TPixelFormat::pf1bit;
     m_pixelFormat = format;
-    Changed();
+    if (wasMono != (format == TPixelFormat::pf1bit) && !m_image.isNull())
+        Store(Image());
+    else
+        Changed();
 }
 
 TColor TBitmap::TransparentColor() const {
     if (m_transparentMode == TTransparentMode::tmFixed) return m_transparentColor;
     if (Empty()) return clDefault;
-    return platform::FromQRgb(m_image.pixel(0, Height() - 1));
+    return platform::FromQRgb(Image().pixel(0, Height() - 1));
 }
 
 void TBitmap::SetTransparentColor(TColor color) {
@@ -253,10 +339,10 @@ void TBitmap::SetTransparentMode(TTransparentMode mode) {
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
     if (Empty() || rect.IsEmpty()) return;
     platform::DeviceContext& dc = *canvas.Handle();
-    QImage source = m_image;
+    QImage source = IsMono(Image()) ? ToRgb32(m_image) : m_image;
     if (rect.Width() != Width() || rect.Height() != Height()) {
-        source = m_image.scaled(rect.Width(), rect.Height(), Qt::IgnoreAspectRatio,
-                                Qt::FastTransformation);
+        source = source.scaled(rect.Width(), rect.Height(), Qt::IgnoreAspectRatio,
+                               Qt::FastTransformation);
         if (source.isNull()) throw EOutOfResources("Out of memory while scaling a bitmap");
     }
     if (!Transparent()) {
@@ -323,7 +409,7 @@ void TBitmap::LoadFromStream(TStream& stream) {
 
 void TBitmap::SaveToStream(TStream& stream) const {
     if (Empty()) return;
-    std::vector<std::uint8_t> bytes = EncodeBmp(m_image, m_pixelFormat == TPixelFormat::pf32bit);
+    std::vector<std::uint8_t> bytes = EncodeBmp(Image(), m_pixelFormat == TPixelFormat::pf32bit);
     stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 

@@ -16,8 +16,9 @@ namespace kiv {
 
 class TCanvas;
 
-// The format asked for; the pixels are always kept as 32-bit RGB, and the format only decides
-// how SaveToStream writes them (pf1bit ... pf8bit and pfCustom are written as 24-bit).
+// The format asked for. A pf1bit bitmap really holds one bit per pixel, black (index 0) and white
+// (index 1); every other format keeps 32-bit RGB pixels and only decides how SaveToStream writes
+// them (pf4bit, pf8bit and pfCustom are written as 24-bit).
 enum class TPixelFormat : std::uint8_t {
     pfDevice,
     pf1bit,
@@ -45,6 +46,10 @@ struct EnumInfo<TTransparentMode> {
 
 // A bitmap's canvas draws straight into its pixels. A new bitmap is empty (0 x 0); a grown
 // bitmap keeps its pixels at the top left and is black elsewhere.
+//
+// A 1-bit bitmap's canvas draws on a 32-bit copy of its pixels; what it drew is reduced to the
+// two colours when the bitmap's pixels are next read (Image, ScanLine, saving, drawing, copying
+// it), and from then on the canvas reads the reduced pixels too.
 class TBitmap : public TGraphic {
 public:
     TBitmap();
@@ -69,6 +74,9 @@ public:
     TCanvas* Canvas();
 
     TPixelFormat PixelFormat() const { return m_pixelFormat; }
+    // Changing to pf1bit reduces the pixels to black and white with the toolkit's threshold
+    // conversion (dark colours black, light ones white); pure black and white stay as they are.
+    // Changing from pf1bit makes them 32-bit again.
     void SetPixelFormat(TPixelFormat format);
     TColor TransparentColor() const;
     void SetTransparentColor(TColor color);
@@ -88,9 +96,14 @@ public:
     void ReadData(TStream& stream) override;
     void WriteData(TStream& stream) const override;
 
-    // The pixels (QImage::Format_RGB32), for code that reads or converts them.
-    const QImage& Image() const { return m_image; }
-    // Replaces the pixels with a 32-bit copy of `image`.
+    // The pixels, for code that reads or converts them: QImage::Format_Mono with the colour table
+    // {black, white} for pf1bit, QImage::Format_RGB32 otherwise.
+    const QImage& Image() const;
+    // The stored bytes of row `y`, the top row first: for pf1bit, pixel x is bit 7 - x % 8 of byte
+    // x / 8 (clear for black); otherwise four bytes a pixel. EInvalidGraphic "Scan line index out
+    // of range" outside 0..Height()-1.
+    const std::uint8_t* ScanLine(int y) const;
+    // Replaces the pixels with a copy of `image` in the bitmap's own format.
     void SetImage(const QImage& image);
 
 private:
@@ -98,8 +111,14 @@ private:
     void PixelsChanged();
     void ReadDefinedData(TStream& stream);
     void LoadBmp(const std::uint8_t* data, std::size_t size);
+    // Takes `image` as the pixels in the bitmap's format; drops the canvas's context.
+    void Store(const QImage& image);
+    // Reduces what the canvas drew on a 1-bit bitmap's working copy into the pixels.
+    void Settle() const;
 
-    QImage m_image;
+    mutable QImage m_image;
+    // Set when the canvas drew on the working copy of a 1-bit bitmap since it was last settled.
+    mutable bool m_unsettled = false;
     std::unique_ptr<TCanvas> m_canvas;
     TPixelFormat m_pixelFormat = TPixelFormat::pfDevice;
     TTransparentMode m_transparentMode = TTransparentMode::tmAuto;

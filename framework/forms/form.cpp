@@ -43,7 +43,13 @@ TForm::TForm(TComponent* owner) : TCustomControl(owner) {
     SetBounds(0, 0, 320, 240);
 }
 
-TForm::~TForm() = default;
+TForm::~TForm() {
+    // The components go while this is still a whole form: one that subclassed the form's window
+    // procedure puts the previous one back, and controls leave the form's lists, before the
+    // window and the control parts are taken down.
+    Destroying();
+    DestroyComponents();
+}
 
 void TForm::LoadDesign(std::string_view text, const std::string& designName,
                        BundledFileResolver files) {
@@ -164,8 +170,9 @@ void TForm::CMTextChanged(TMessage& message) {
 
 void TForm::WMSysCommand(TMessage& message) {
     if ((message.WParam & 0xFFF0) == SC_MOVE) {
-        // The move takes the mouse until the button is released, so no control keeps it.
-        ReleaseCapture();
+        // The move takes the mouse until the button is released, so no control keeps it and the
+        // press that started the move makes no click.
+        CancelMousePress();
         Handle().StartMove();
         return;
     }

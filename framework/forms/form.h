@@ -55,6 +55,9 @@ using TCloseEvent = Event<TObject*, TCloseAction&>;
 // A form's Left/Top/Width/Height are its window's on the screen (frame included); its client
 // area is ClientWidth x ClientHeight (the same for bsNone). A form starts hidden.
 //
+// A form destroys the components it owns first, while it is still a whole form, so that their
+// destructors may use it (put back its window procedure, leave its lists).
+//
 // A form class reads its design in its constructor with LoadDesign, which also runs OnCreate;
 // an exception from OnCreate is shown by the standard error report and the form is still
 // usable. Closing the application's main form ends the application's message loop.

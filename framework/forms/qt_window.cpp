@@ -61,6 +61,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -229,12 +230,30 @@ public:
     }
 
     void SetMask(const std::optional<QRegion>& region) override {
-        if (!m_widget) return;
-        if (region)
-            m_widget->setMask(*region);
-        else
-            m_widget->clearMask();
+        m_mask = region;
+        ApplyMask();
     }
+    // The mask is given in window coordinates, but the toolkit shapes the client area, which a
+    // frame moves: the region is moved to client coordinates, again whenever the frame changes.
+    void ApplyMask() {
+        if (!m_widget) return;
+        const QPoint offset = FrameOffset();
+        m_maskOffset = offset;
+        if (!m_mask) {
+            m_widget->clearMask();
+            return;
+        }
+        QRegion client = m_mask->translated(-offset);
+        // The toolkit takes an empty mask for none and would show the whole window; a pixel
+        // outside it leaves nothing of the window to see or to click.
+        if ((client & m_widget->rect()).isEmpty()) client = QRegion(-1, -1, 1, 1);
+        m_widget->setMask(client);
+    }
+    void FrameMayHaveChanged() {
+        if (m_mask && FrameOffset() != m_maskOffset) ApplyMask();
+    }
+    // Whether a press at `p` (client coordinates) lies outside the window's shape.
+    bool OutsideMask(QPoint p) const { return m_widget && m_mask && !m_widget->mask().contains(p); }
 
     bool StartMove() override {
         if (!m_widget || m_kind != WindowKind::TopLevel) return false;
@@ -272,8 +291,15 @@ private:
         if (visible) m_widget->show();
     }
 
+    QPoint FrameOffset() const {
+        if (m_kind != WindowKind::TopLevel) return {};
+        return m_widget->geometry().topLeft() - m_widget->frameGeometry().topLeft();
+    }
+
     QPointer<QtWindowWidget> m_widget;
     WindowTarget* m_target;
+    std::optional<QRegion> m_mask;
+    QPoint m_maskOffset;
     WindowKind m_kind;
     QImage m_surface;
     std::uint64_t m_generation = 0;
@@ -428,6 +454,7 @@ void QtWindowWidget::MouseButton(QMouseEvent* event, bool down, bool doubleClick
         if (!down && event->button() == Qt::LeftButton) top->CancelMove();
         return;
     }
+    if (down && m_handle->OutsideMask(event->position().toPoint())) return;
     if (down && top) top->NotePress(event->globalPosition().toPoint());
     unsigned msg;
     switch (event->button()) {
@@ -489,12 +516,19 @@ void QtWindowWidget::leaveEvent(QEvent*) {
 void QtWindowWidget::moveEvent(QMoveEvent*) {
     if (!m_handle) return;
     EventScope scope(*this);
+    m_handle->FrameMayHaveChanged();
     m_handle->Deliver(WM_MOVE, 0, MAKELPARAM(x(), y()));
+}
+
+void QtWindowWidget::showEvent(QShowEvent*) {
+    // The frame is known once the window is shown.
+    if (m_handle) m_handle->FrameMayHaveChanged();
 }
 
 void QtWindowWidget::resizeEvent(QResizeEvent*) {
     if (!m_handle) return;
     EventScope scope(*this);
+    m_handle->FrameMayHaveChanged();
     m_handle->EnsureSurface();
     if (m_handle) m_handle->Deliver(WM_SIZE, 0, MAKELPARAM(width(), height()));
 }

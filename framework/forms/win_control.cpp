@@ -198,6 +198,13 @@ void TWinControl::SetParentCtl3D(bool parentCtl3D) {
     if (parentCtl3D) Perform(CM_PARENTCTL3DCHANGED);
 }
 
+void TWinControl::CancelMousePress() {
+    ReleaseCapture();
+    const TControlState pressed{TControlStateItem::csLButtonDown, TControlStateItem::csClicked};
+    m_controlState.Exclude(pressed);
+    for (TControl* control : m_graphicControls) control->m_controlState.Exclude(pressed);
+}
+
 bool TWinControl::CanFocus() const {
     for (const TControl* p = this; p; p = p->Parent())
         if (!p->Visible() || !p->Enabled()) return false;

@@ -73,6 +73,9 @@ public:
     void SetTabStop(bool tabStop) { m_tabStop = tabStop; }
     // Takes the mouse capture from whichever control of this window holds it.
     void ReleaseCapture() { m_captureControl = nullptr; }
+    // Forgets a press in progress: no control of this window keeps the capture or counts as
+    // pressed, so the release that follows elsewhere makes no click (a window move takes it).
+    void CancelMousePress();
     bool CanFocus() const;
     void SetFocus();
 

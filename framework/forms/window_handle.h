@@ -78,14 +78,16 @@ public:
     // part, which the caller invalidates as it wishes.
     virtual QRegion Scroll(int dx, int dy, const TRect& scroll, const TRect& clip) = 0;
 
-    // The window's shape; nullopt shows the whole rectangle. In window coordinates.
+    // The window's shape in window coordinates (a frame's top-left corner is (0, 0)); nullopt
+    // shows the whole rectangle, an empty region nothing. Only the client area is shaped: the
+    // frame is the window system's. Presses outside the shape are not delivered.
     virtual void SetMask(const std::optional<QRegion>& region) = 0;
     // Keeps a top-level window above all others that are not kept on top.
     virtual void SetStayOnTop(bool stayOnTop) = 0;
     // Starts moving a top-level window with the pointer, as a drag of its title bar would: the
     // window system's own move where it offers one, otherwise the window follows the pointer
-    // until the left button is released (mouse messages are not delivered meanwhile).
-    // Returns true when the window system took the move over.
+    // until the left button is released (mouse messages are not delivered meanwhile). Returns
+    // true when the window system took the move over.
     virtual bool StartMove() = 0;
     // Ends a move begun by StartMove that the window system did not take over.
     virtual void CancelMove() = 0;

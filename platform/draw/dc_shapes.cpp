@@ -2,8 +2,9 @@
 #include "platform/draw/device_context.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
+
+#include "platform/draw/shape_spans.h"
 
 namespace kiv::platform {
 
@@ -19,39 +20,6 @@ bool HasPen(const Pen& pen) {
 }
 int PenWidth(const Pen& pen) {
     return std::max(1, pen.width);
-}
-
-// The rows of the ellipse inscribed in `box` (device, normalised): for each row the first and
-// last column whose pixel centre lies inside. Empty when the box is.
-std::vector<std::pair<int, int>> EllipseRows(const TRect& box) {
-    using Wide = __int128;
-    const std::int64_t w = box.Width();
-    const std::int64_t h = box.Height();
-    std::vector<std::pair<int, int>> rows;
-    if (w <= 0 || h <= 0) return rows;
-    // Pixel (i, j) is inside when ((2i+1-w)/w)^2 + ((2j+1-h)/h)^2 <= 1, that is when
-    // (w-1-2i)^2 h^2 <= room; exact in 128 bits for any int box. The first inside column comes
-    // from a square root and is then settled by the exact test, so a row costs the same at
-    // any size.
-    const Wide ww = Wide(w) * w;
-    const Wide hh = Wide(h) * h;
-    auto inside = [&](std::int64_t i, Wide room) {
-        const Wide u = w - 1 - 2 * i;
-        return u * u * hh <= room;
-    };
-    const std::int64_t half = w / 2;
-    rows.reserve(std::size_t(h));
-    for (std::int64_t j = 0; j < h; ++j) {
-        const std::int64_t dy = 2 * j + 1 - h;
-        const Wide room = ww * hh - Wide(dy) * dy * ww;
-        const long double reach = std::sqrt(static_cast<long double>(room)) / h;
-        std::int64_t i = std::clamp<std::int64_t>(
-            static_cast<std::int64_t>(std::ceil((w - 1 - reach) / 2)), 0, half);
-        while (i > 0 && inside(i - 1, room)) --i;
-        while (i < half && !inside(i, room)) ++i;
-        rows.emplace_back(box.Left + int(i), box.Left + int(w - 1 - i));
-    }
-    return rows;
 }
 
 }  // namespace
@@ -375,33 +343,10 @@ void DeviceContext::Polygon(std::span<const TPoint> points) {
     std::vector<TPoint> device;
     device.reserve(points.size());
     for (TPoint p : points) device.push_back(LPtoDP(p));
-    int top = device[0].Y;
-    int bottom = device[0].Y;
-    for (TPoint p : device) {
-        top = std::min(top, p.Y);
-        bottom = std::max(bottom, p.Y);
-    }
-    // Alternate fill, sampled at each pixel's top-left corner so that the fill meets the
-    // outline drawn through the same vertices: a pixel is inside when a ray from its corner
-    // crosses an odd count of edges.
+    // The fill meets the outline drawn through the same vertices (shape_spans.h).
     std::vector<Span> inside;
-    std::vector<double> crossings;
-    for (int y = top; y < bottom; ++y) {
-        crossings.clear();
-        for (std::size_t i = 0; i < device.size(); ++i) {
-            const TPoint a = device[i];
-            const TPoint b = device[(i + 1) % device.size()];
-            if (a.Y == b.Y) continue;
-            if (y < std::min(a.Y, b.Y) || y >= std::max(a.Y, b.Y)) continue;
-            crossings.push_back(a.X + double(y - a.Y) * (b.X - a.X) / double(b.Y - a.Y));
-        }
-        std::sort(crossings.begin(), crossings.end());
-        for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-            const int x0 = int(std::ceil(crossings[i]));
-            const int x1 = int(std::ceil(crossings[i + 1]));
-            if (x1 > x0) inside.push_back({y, x0, x1});
-        }
-    }
+    for (const PixelSpan& span : PolygonSpans(device, ALTERNATE))
+        inside.push_back({span.y, span.x0, span.x1});
     PaintSpans(inside, m_state.brush);
     for (std::size_t i = 0; i < device.size(); ++i)
         DeviceLine(device[i], device[(i + 1) % device.size()]);

@@ -175,6 +175,9 @@ TEST_F(MouseTest, ASubclassedFormSeesTheMessageAfterItsHandlingAndCanStartTheMov
     EXPECT_GT(form.Top(), 100);
     EXPECT_EQ(a->clicks, 0) << "the move takes the release";
     EXPECT_EQ(Messages(*a), (std::vector<unsigned>{WM_LBUTTONDOWN}));
+    EXPECT_FALSE(a->ControlState().Contains(TControlStateItem::csLButtonDown));
+    EXPECT_FALSE(a->ControlState().Contains(TControlStateItem::csClicked))
+        << "nothing stays pressed";
 
     form.SetWindowProc(previous);
     QTest::mousePress(window, Qt::LeftButton, {}, QPoint(12, 12));

@@ -53,6 +53,32 @@ std::string Art(const std::vector<std::string>& rows) {
     return out;
 }
 
+std::string RegionArt(const QRegion& region, int width, int height) {
+    std::string out;
+    for (int y = 0; y < height; ++y) {
+        if (y) out.push_back('\n');
+        for (int x = 0; x < width; ++x) out.push_back(region.contains(QPoint(x, y)) ? '#' : '.');
+    }
+    return out;
+}
+
+QRegion RegionFromArt(const std::vector<std::string>& rows) {
+    QRegion region;
+    for (int y = 0; y < int(rows.size()); ++y)
+        for (int x = 0; x < int(rows[y].size()); ++x)
+            if (rows[y][x] == '#') region += QRect(x, y, 1, 1);
+    return region;
+}
+
+QRegion RegionOfColour(const QImage& image, TColor ink) {
+    QRegion region;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (platform::FromQRgb(image.pixel(x, y)) == ColorToRGB(ink))
+                region += QRect(x, y, 1, 1);
+    return region;
+}
+
 int DifferingPixels(const QImage& a, const QImage& b) {
     if (a.size() != b.size()) return -1;
     int count = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <functional>
 #include <map>
 #include <string>
@@ -30,6 +31,16 @@ std::string Art(const std::vector<std::string>& rows);
 
 // One image row as art (for wide images where only some rows matter).
 std::string RowArt(const QImage& image, int y, const Palette& palette);
+
+// The pixels (0, 0) to (width, height) of a region as art rows joined by '\n': '#' inside, '.'
+// outside. Region tests compare these, so that a failure shows the shape.
+std::string RegionArt(const QRegion& region, int width, int height);
+
+// The region of the '#' characters of art rows (any other character is outside).
+QRegion RegionFromArt(const std::vector<std::string>& rows);
+
+// The '#' pixels of `image` where its colour is `ink`, as a region.
+QRegion RegionOfColour(const QImage& image, TColor ink);
 
 // Number of pixels in which two images of the same size differ (-1 for different sizes).
 int DifferingPixels(const QImage& a, const QImage& b);

@@ -6,6 +6,7 @@
 #include <QBitmap>
 #include <QRegion>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -60,17 +61,11 @@ struct Fixture {
     QImage maskImage;
 };
 
-Fixture& Shared() {
-    static Fixture fixture;
-    return fixture;
-}
-
 void Report(benchmark::State& state, const QRegion& region) {
     state.counters["rects"] = double(region.rectCount());
 }
 
-void BM_Build(benchmark::State& state, kiv::TMode mode) {
-    Fixture& f = Shared();
+void BM_Build(benchmark::State& state, Fixture& f, kiv::TMode mode) {
     QRegion last;
     for (auto _ : state) {
         last = *f.image->CreateMaskRegion(mode);
@@ -80,8 +75,7 @@ void BM_Build(benchmark::State& state, kiv::TMode mode) {
 }
 
 // The peer: Qt's conversion of a 1-bit bitmap into a region (QRegion(const QBitmap&)).
-void BM_QtBitmapRegion(benchmark::State& state) {
-    Fixture& f = Shared();
+void BM_QtBitmapRegion(benchmark::State& state, Fixture& f) {
     // Qt's bitmaps mark the region with set pixels: black, which ours keep at index 0.
     QImage marked = f.maskImage.convertToFormat(QImage::Format_Mono);
     marked.invertPixels();
@@ -94,17 +88,27 @@ void BM_QtBitmapRegion(benchmark::State& state) {
     Report(state, last);
 }
 
-void BM_Apply(benchmark::State& state, kiv::TMode mode) {
-    Fixture& f = Shared();
+void BM_Apply(benchmark::State& state, Fixture& f, kiv::TMode mode) {
     f.image->SetMode(mode);
     for (auto _ : state) f.controller->ApplyRegion();
 }
 
-BENCHMARK(BM_QtBitmapRegion)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Build, NT_Safe, kiv::TMode::NT_Safe)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Build, Fast, kiv::TMode::Fast)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Apply, NT_Safe, kiv::TMode::NT_Safe)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Apply, Fast, kiv::TMode::Fast)->Unit(benchmark::kMillisecond);
+// The fixture's form must go before the application object does, so main owns it and the
+// benchmarks are registered with a reference to it.
+void Register(Fixture& f) {
+    using benchmark::RegisterBenchmark;
+    using kiv::TMode;
+    RegisterBenchmark("BM_QtBitmapRegion", BM_QtBitmapRegion, std::ref(f))
+        ->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("BM_Build/NT_Safe", BM_Build, std::ref(f), TMode::NT_Safe)
+        ->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("BM_Build/Fast", BM_Build, std::ref(f), TMode::Fast)
+        ->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("BM_Apply/NT_Safe", BM_Apply, std::ref(f), TMode::NT_Safe)
+        ->Unit(benchmark::kMillisecond);
+    RegisterBenchmark("BM_Apply/Fast", BM_Apply, std::ref(f), TMode::Fast)
+        ->Unit(benchmark::kMillisecond);
+}
 
 // Prints each benchmark's time against the peer's.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -132,6 +136,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
+    Fixture fixture;
+    Register(fixture);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -4,7 +4,7 @@
 namespace kiv::rar {
 
 namespace {
-constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kBufferSize = size_t{64} * 1024;
 }
 
 BitInput::BitInput(PackedInput& in) : m_in(in), m_buffer(kBufferSize) {}

@@ -90,7 +90,7 @@ void CheckBmp(const std::uint8_t* data, std::size_t size) {
 
 void PutHeaders(std::vector<std::uint8_t>& out, int width, int height, int bits,
                 std::uint32_t paletteSize, std::uint32_t imageSize) {
-    const std::uint32_t offBits = kFileHeaderSize + 40 + paletteSize * 4;
+    const auto offBits = static_cast<std::uint32_t>(kFileHeaderSize + 40 + std::size_t{paletteSize} * 4);
     out.push_back('B');
     out.push_back('M');
     PutLe32(out, offBits + imageSize);

@@ -34,10 +34,6 @@ void DataCheck::Update(const uint8_t* data, size_t size) {
     if (m_blake2) blake2sp_update(&m_blake2->state, data, size);
 }
 
-void DataCheck::AppendCrc(uint32_t crc, uint64_t length) {
-    m_crc = CombineCrc32(m_crc, crc, length);
-}
-
 std::array<uint8_t, 32> DataCheck::Blake2() {
     std::array<uint8_t, 32> digest{};
     if (m_blake2) blake2sp_final(&m_blake2->state, digest.data(), digest.size());

@@ -110,8 +110,8 @@ protected:
 };
 
 TEST_P(DataPathTest, SkippedSolidEntriesAreDecodedWithoutBeingWritten) {
-    const std::vector<std::string> contents = {Pattern(5000, 1), Pattern(7000, 2),
-                                               Pattern(9000, 3), Pattern(4000, 4)};
+    const std::vector<std::string> contents = {Pattern(5000, 1), Pattern(7000, 2), Pattern(9000, 3),
+                                               Pattern(4000, 4)};
     // Small volumes: the run and its entries cross several volume boundaries.
     Open(SolidRun(contents), true, 4096);
     ASSERT_GT(m_volumes.size(), 4u);

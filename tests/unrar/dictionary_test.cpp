@@ -28,7 +28,8 @@ void PrintTo(const DictionaryRow& row, std::ostream* os) {
     *os << row.label;
 }
 
-class DictionaryTest : public TempFolderTest, public ::testing::WithParamInterface<DictionaryRow> {};
+class DictionaryTest : public TempFolderTest,
+                       public ::testing::WithParamInterface<DictionaryRow> {};
 
 constexpr uint64_t kKiB = 1024;
 constexpr uint64_t kMiB = 1024 * kKiB;

@@ -76,7 +76,8 @@ void PrintTo(const FailureRow& row, std::ostream* os) {
     *os << row.label;
 }
 
-class OutputFileFailures : public TempFolderTest, public ::testing::WithParamInterface<FailureRow> {};
+class OutputFileFailures : public TempFolderTest,
+                           public ::testing::WithParamInterface<FailureRow> {};
 
 TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
     const FailureRow& row = GetParam();
@@ -108,8 +109,8 @@ TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
         },
         row.unprivileged);
 
-    std::string expected = std::to_string(row.code) + " " + row.message + " [" +
-                           std::strerror(row.systemError) + "]";
+    std::string expected =
+        std::to_string(row.code) + " " + row.message + " [" + std::strerror(row.systemError) + "]";
     if (const auto at = expected.find("$DIR"); at != std::string::npos) {
         expected.replace(at, 4, Dir());
     }
@@ -166,8 +167,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "cannot inspect " + kLongName + Reason(ENAMETOOLONG), ENAMETOOLONG},
         FailureRow{"FileSizeLimit", Nothing, "", "a", Stage::Write, ERAR_EWRITE,
                    "cannot write a" + Reason(EFBIG), EFBIG},
-        FailureRow{"DestinationTakenBeforeTheRename", Nothing, "", "a", Stage::Commit,
-                   ERAR_ECREATE, "a exists and is not a regular file" + Reason(EISDIR), EISDIR}),
+        FailureRow{"DestinationTakenBeforeTheRename", Nothing, "", "a", Stage::Commit, ERAR_ECREATE,
+                   "a exists and is not a regular file" + Reason(EISDIR), EISDIR}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -173,3 +173,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace kiv::test
+
+namespace kiv::test {
+namespace {
+
+class ReasonThroughTheInterface : public TempFolderTest {};
+
+// The caller of the C interface learns why a file could not be created from errno.
+TEST_F(ReasonThroughTheInterface, ErrnoNamesTheCauseOfACreateFailure) {
+    ASSERT_EQ(::chmod(Dir().c_str(), 0755), 0);
+    fixture::FixtureEntry e;
+    e.name = "a";
+    e.data = "data";
+    const auto volumes = fixture::WriteRarArchive(Path("x.rar"), {e}, {});
+    ASSERT_EQ(::chmod(volumes[0].c_str(), 0644), 0);
+    ASSERT_EQ(::mkdir(Path("ro").c_str(), 0555), 0);
+    const std::string outcome = InChild(
+        [&] {
+            Handle h = Open(volumes[0], RAR_OM_EXTRACT);
+            RARHeaderData header{};
+            if (RARReadHeader(h.get(), &header) != 0) return std::string("no header");
+            std::string dir = Path("ro");
+            std::string dest = Path("ro/a");
+            errno = 0;
+            const int rc = RARProcessFile(h.get(), RAR_EXTRACT, dir.data(), dest.data());
+            return std::to_string(rc) + " " + std::strerror(errno);
+        },
+        true);
+    EXPECT_EQ(outcome, std::to_string(ERAR_ECREATE) + " " + std::strerror(EACCES));
+    EXPECT_EQ(ListNames(Path("ro")), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace kiv::test

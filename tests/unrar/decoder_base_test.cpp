@@ -10,33 +10,13 @@
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
+#include "tests/unrar/decoder_io.h"
+
 namespace kiv::rar {
 namespace {
 
-// Hands out its bytes a few at a time, as a part boundary between volumes would.
-class ChunkedInput : public PackedInput {
-public:
-    ChunkedInput(std::vector<uint8_t> bytes, size_t chunk)
-        : m_bytes(std::move(bytes)), m_chunk(chunk) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min({size, m_chunk, m_bytes.size() - m_pos});
-        std::copy_n(m_bytes.begin() + static_cast<long>(m_pos), n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::vector<uint8_t> m_bytes;
-    size_t m_chunk;
-    size_t m_pos = 0;
-};
-
-struct StringSink : UnpackedSink {
-    void Write(const uint8_t* data, size_t size) override {
-        text.append(reinterpret_cast<const char*>(data), size);
-    }
-    std::string text;
-};
+using test::ChunkedInput;
+using test::StringSink;
 
 TEST(BitInput, ReadsMostSignificantBitFirstAcrossChunks) {
     ChunkedInput in({0xA5, 0x0F, 0xF0, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, 1);

@@ -46,6 +46,9 @@ public:
     // Starts a block with these tables, or with the previous block's when tables is null.
     // runCoded: code the lengths with the repeat and zero-run codes (otherwise one by one).
     void BeginBlock(const Rar5Tables* tables, bool runCoded = true);
+    // Starts a block whose header announces tables that the caller writes with Raw; symbols
+    // keep the previous tables' codes.
+    void BeginBlockWithRawTables() { m_tablesInBlock = true; }
     void Literal(uint8_t byte);
     // A match at a new distance; length is the number of bytes it copies (for distances past
     // 0x100, 0x2000 and 0x40000 the coded length is 1, 2 or 3 less, and must stay >= 2).

@@ -278,19 +278,6 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("\x01\x02\x02\x01\x03\x00", 6)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The delta filter as the compressor applies it: each channel as differences.
-std::string DeltaEncode(const std::string& plain, unsigned channels) {
-    std::string stored;
-    for (unsigned c = 0; c < channels; ++c) {
-        uint8_t previous = 0;
-        for (size_t at = c; at < plain.size(); at += channels) {
-            stored.push_back(static_cast<char>(previous - static_cast<uint8_t>(plain[at])));
-            previous = static_cast<uint8_t>(plain[at]);
-        }
-    }
-    return stored;
-}
-
 TEST(Rar5Decoder, FilterStretchLongerThanTheWindowIsGatheredWhileDecoded) {
     const std::string plain = RandomBytes(3 * kMiB + 77, 6);
     const std::string stored = DeltaEncode(plain, 4);

@@ -50,6 +50,51 @@ std::string Rar5Decode(rar::Decoder& decoder, const std::string& stream, const r
     return out.text;
 }
 
+std::string DeltaEncode(const std::string& plain, unsigned channels) {
+    std::string stored;
+    for (unsigned c = 0; c < channels; ++c) {
+        uint8_t previous = 0;
+        for (size_t at = c; at < plain.size(); at += channels) {
+            stored.push_back(static_cast<char>(previous - static_cast<uint8_t>(plain[at])));
+            previous = static_cast<uint8_t>(plain[at]);
+        }
+    }
+    return stored;
+}
+
+std::string X86Encode(std::string data, uint64_t fileOffset, bool withE9) {
+    constexpr int64_t kSpan = 0x1000000;
+    for (size_t i = 0; i + 4 < data.size();) {
+        const auto opcode = static_cast<uint8_t>(data[i++]);
+        if (opcode != 0xE8 && !(withE9 && opcode == 0xE9)) continue;
+        const auto offset = static_cast<int64_t>((fileOffset + i) % kSpan);
+        uint32_t raw = 0;
+        for (int k = 0; k < 4; ++k) raw |= uint32_t{static_cast<uint8_t>(data[i + k])} << (8 * k);
+        const auto relative = static_cast<int64_t>(static_cast<int32_t>(raw));
+        int64_t stored = relative;
+        if (relative >= -offset && relative < kSpan - offset) {
+            stored = relative + offset;
+        } else if (relative >= kSpan - offset && relative < kSpan) {
+            stored = relative - kSpan;
+        }
+        for (int k = 0; k < 4; ++k) data[i + k] = static_cast<char>(stored >> (8 * k));
+        i += 4;
+    }
+    return data;
+}
+
+std::string ArmEncode(std::string data, uint64_t fileOffset) {
+    for (size_t i = 0; i + 3 < data.size(); i += 4) {
+        if (static_cast<uint8_t>(data[i + 3]) != 0xEB) continue;
+        uint32_t target = 0;
+        for (int k = 0; k < 3; ++k)
+            target |= uint32_t{static_cast<uint8_t>(data[i + k])} << (8 * k);
+        target += static_cast<uint32_t>((fileOffset + i) / 4);
+        for (int k = 0; k < 3; ++k) data[i + k] = static_cast<char>(target >> (8 * k));
+    }
+    return data;
+}
+
 int RarErrorOf(const std::function<void()>& run) {
     try {
         run();

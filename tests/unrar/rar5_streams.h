@@ -64,6 +64,14 @@ rar::DecodeParams Rar5Params(uint64_t size, uint64_t dictionary = 128 * 1024, bo
 std::string Rar5Decode(rar::Decoder& decoder, const std::string& stream, const rar::DecodeParams& p,
                        size_t chunk = 1 << 20);
 
+// The filters as a compressor applies them, the inverse of the decoder's: the delta filter
+// stores each of `channels` interleaved channels as differences; the x86 filter (with or without
+// E9 jumps) and the ARM filter make relative addresses absolute, for code starting at
+// `fileOffset` in the entry.
+std::string DeltaEncode(const std::string& plain, unsigned channels);
+std::string X86Encode(std::string plain, uint64_t fileOffset, bool withE9);
+std::string ArmEncode(std::string plain, uint64_t fileOffset);
+
 // The ERAR code `run` throws as RarError, or 0 when it returns.
 int RarErrorOf(const std::function<void()>& run);
 

@@ -298,10 +298,12 @@ void Rar5Decoder::EntryRun::Flush(bool final) {
         // Gather the stretch as it is decoded, so the window may move on meanwhile.
         const uint64_t done = m_flushed - f.start;
         const uint64_t upTo = std::min(f.start + f.length, pos);
-        if (m_d.m_filterData.size() < f.length) m_d.m_filterData.resize(f.length);
-        m_window.Read(m_flushed, static_cast<size_t>(upTo - m_flushed),
-                      m_d.m_filterData.data() + done);
-        m_flushed = upTo;
+        if (upTo > m_flushed) {
+            if (m_d.m_filterData.size() < f.length) m_d.m_filterData.resize(f.length);
+            m_window.Read(m_flushed, static_cast<size_t>(upTo - m_flushed),
+                          m_d.m_filterData.data() + done);
+            m_flushed = upTo;
+        }
         if (upTo < f.start + f.length && !final) return;
         // At the entry's end a stretch that runs past it is filtered as far as it goes.
         ApplyFilter(f, static_cast<size_t>(upTo - f.start));
@@ -311,6 +313,7 @@ void Rar5Decoder::EntryRun::Flush(bool final) {
 }
 
 void Rar5Decoder::EntryRun::ApplyFilter(const Rar5Filter& f, size_t length) {
+    if (length == 0) return;
     uint8_t* data = m_d.m_filterData.data();
     if (f.type == Rar5FilterType::Delta) {
         if (m_d.m_filterOut.size() < length) m_d.m_filterOut.resize(length);
@@ -319,7 +322,7 @@ void Rar5Decoder::EntryRun::ApplyFilter(const Rar5Filter& f, size_t length) {
     } else {
         UndoRar5CodeFilter(f.type, data, length, f.start - m_start);
     }
-    if (length > 0) m_out.Write(data, length);
+    m_out.Write(data, length);
 }
 
 Rar5Decoder::Rar5Decoder() = default;

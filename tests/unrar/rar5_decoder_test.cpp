@@ -305,6 +305,20 @@ TEST(Rar5Decoder, FilterRunningPastTheEntryIsCutAtItsEnd) {
               std::string("\xE8\xFF\x00\x00\x00zzzzz", 10));
 }
 
+TEST(Rar5Decoder, EmptyFiltersAndFiltersPastTheEntryChangeNothing) {
+    const Rar5Tables flat = Rar5Tables::Flat();
+    rar5pack::Rar5StreamWriter w;
+    w.BeginBlock(&flat);
+    w.Filter(1, 0, 0);
+    w.Literal(0xE8);
+    w.Filter(0, 3, 0, 2);
+    for (int i = 0; i < 4; ++i) w.Literal(0x10);
+    w.Filter(3, 1, 40);  // starts at the entry's end
+    w.EndBlock(true);
+    Rar5Decoder d;
+    EXPECT_EQ(Rar5Decode(d, w.Stream(), Rar5Params(5)), "\xE8\x10\x10\x10\x10");
+}
+
 // Two entries of a solid run: the second reaches back into the first, uses its tables, its
 // distance cache and its last match.
 struct SolidPair {

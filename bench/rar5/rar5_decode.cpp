@@ -179,10 +179,17 @@ private:
 
 class CheckingSink : public kiv::rar::UnpackedSink {
 public:
-    explicit CheckingSink(std::ofstream* file) : m_file(file) { blake2sp_init(&m_blake2, 32); }
+    // Computes the check the entry has: BLAKE2sp, or else CRC-32.
+    CheckingSink(const Entry& e, std::ofstream* file)
+        : m_file(file), m_blake(e.blake2.has_value()) {
+        blake2sp_init(&m_blake2, 32);
+    }
     void Write(const uint8_t* data, size_t size) override {
-        m_crc = crc32_z(m_crc, data, size);
-        blake2sp_update(&m_blake2, data, size);
+        if (m_blake) {
+            blake2sp_update(&m_blake2, data, size);
+        } else {
+            m_crc = crc32_z(m_crc, data, size);
+        }
         if (m_file) m_file->write(reinterpret_cast<const char*>(data), std::streamsize(size));
         m_size += size;
     }
@@ -198,6 +205,7 @@ public:
 
 private:
     std::ofstream* m_file;
+    bool m_blake;
     uLong m_crc = 0;
     blake2sp_state m_blake2{};
     uint64_t m_size = 0;
@@ -253,7 +261,7 @@ int DecodeAll(const VolumeSet& set, const std::optional<fs::path>& out, bool qui
             fs::create_directories(target.parent_path());
             file.emplace(target, std::ios::binary);
         }
-        CheckingSink sink(file ? &*file : nullptr);
+        CheckingSink sink(e, file ? &*file : nullptr);
         PartsInput in(e.parts);
         std::string result = "ok";
         try {

@@ -9,6 +9,9 @@ namespace kiv::rar {
 
 class BitInput;
 class PpmdModel;
+namespace ppmd {
+class RangeDecoder;
+}
 
 // PPMd variant H with the range decoder RAR 2.9/3.x uses for its PPM blocks.
 //
@@ -38,6 +41,7 @@ public:
 
 private:
     std::unique_ptr<PpmdModel> m_model;
+    std::unique_ptr<ppmd::RangeDecoder> m_range;
     bool m_usable = false;  // a model exists and no damaged symbol left it half updated
     int m_escape = 2;
 };

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "unrar/rar3_decoder.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
@@ -48,6 +49,9 @@ size_t WindowSizeFor(const DecodeParams& p) {
 
 std::unique_ptr<Decoder> CreateDecoder(const DecodeParams& p) {
     switch (p.unpVer) {
+        case 29:
+        case 36:
+            return std::make_unique<Rar3Decoder>();
         default:
             return nullptr;
     }

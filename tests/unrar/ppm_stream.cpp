@@ -282,6 +282,9 @@ void PpmStreamWriter::FlushCoder() {
 }
 
 void PpmStreamWriter::StartRestartBlock(unsigned memoryMiB, unsigned order, int escape) {
+    if (order < 2 || order > 64 || (order > 16 && (order - 16) % 3 != 0)) {
+        throw std::invalid_argument("no PPM block header has order " + std::to_string(order));
+    }
     FlushCoder();
     const unsigned orderBits = order <= 16 ? order - 1 : (order - 16) / 3 + 15;
     PutBits(1, 1);

@@ -52,8 +52,9 @@ PpmResult ReadPpmEntry(rar::PpmdDecoder& decoder, std::string_view packed, uint6
 // decoder must read back. Symbols are coded one at a time; escape sequences are the caller's.
 class PpmStreamWriter {
 public:
-    // A block that restarts the model (memoryMiB 1..256, order 2..64 as the format encodes
-    // orders above 16) and, when escape is not negative, sets the escape character.
+    // A block that restarts the model (memoryMiB 1..256, order 2..16 or 19, 22 .. 64 as the
+    // format encodes orders above 16) and, when escape is not negative, sets the escape
+    // character. Throws std::invalid_argument for an order the header cannot hold.
     void StartRestartBlock(unsigned memoryMiB, unsigned order, int escape = -1);
     // A block that continues the model; ends the previous block's range coder.
     void StartContinueBlock(int escape = -1);

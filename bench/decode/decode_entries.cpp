@@ -1,6 +1,8 @@
-// Decodes every compressed entry of single RAR volumes straight through the library's decoders,
-// checks each against its CRC-32, and optionally writes it out; prints the time spent.
-// Usage: decode_entries [--out DIR] VOLUME...
+// Decodes every compressed entry of RAR volumes straight through the library's decoders, checks
+// each against its CRC-32, and optionally writes it out; prints the time spent.
+// Usage: decode_entries [--out DIR] [--set] VOLUME...
+// Each volume is read on its own, its entries split over volumes left out; with --set the
+// volumes are one set in the order given, and split entries are put together.
 #include <zlib.h>
 
 #include <chrono>
@@ -21,22 +23,34 @@ namespace {
 
 using kiv::rar::RarError;
 
-// The packed bytes of one entry, read from the volume in large pieces.
-class VolumeInput : public kiv::rar::PackedInput {
+struct Piece {
+    const kiv::format::ByteSource* source;
+    uint64_t offset;
+    uint64_t size;
+};
+
+// The packed bytes of one entry, from its parts in one or more volumes.
+class PiecesInput : public kiv::rar::PackedInput {
 public:
-    VolumeInput(const kiv::format::ByteSource& source, uint64_t offset, uint64_t size)
-        : m_source(source), m_pos(offset), m_end(offset + size) {}
+    explicit PiecesInput(std::vector<Piece> pieces) : m_pieces(std::move(pieces)) {}
     size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, m_end - m_pos));
-        const size_t got = m_source.ReadAt(m_pos, data, n);
-        m_pos += got;
-        return got;
+        while (m_index < m_pieces.size()) {
+            Piece& piece = m_pieces[m_index];
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(size, piece.size));
+            const size_t got = n == 0 ? 0 : piece.source->ReadAt(piece.offset, data, n);
+            if (got > 0) {
+                piece.offset += got;
+                piece.size -= got;
+                return got;
+            }
+            ++m_index;
+        }
+        return 0;
     }
 
 private:
-    const kiv::format::ByteSource& m_source;
-    uint64_t m_pos;
-    uint64_t m_end;
+    std::vector<Piece> m_pieces;
+    size_t m_index = 0;
 };
 
 class CheckedSink : public kiv::rar::UnpackedSink {
@@ -58,79 +72,108 @@ private:
     std::ofstream m_file;
 };
 
-// Returns the number of entries that failed.
-int DecodeVolume(const std::string& path, const std::string& outDir) {
-    auto source = kiv::format::FileSource::Open(path);
-    if (!source) {
-        std::fprintf(stderr, "%s: cannot open\n", path.c_str());
-        return 1;
+// Walks the volumes, each alone or as one set, and decodes their entries; returns the number
+// of entries that failed.
+class Walker {
+public:
+    Walker(std::string outDir, bool asSet) : m_outDir(std::move(outDir)), m_asSet(asSet) {}
+
+    int Volume(const std::string& path) {
+        auto source = kiv::format::FileSource::Open(path);
+        if (!source) {
+            std::fprintf(stderr, "%s: cannot open\n", path.c_str());
+            return 1;
+        }
+        if (!m_asSet) {
+            m_decoder.reset();
+            m_pieces.clear();
+        }
+        int failed = 0;
+        auto reader = kiv::rar::OpenFormatReader(*source);
+        for (;;) {
+            const kiv::rar::Block block = reader->Next();
+            if (block.kind != kiv::rar::BlockKind::Entry) break;
+            const kiv::rar::EntryHeader& e = block.entry;
+            if (e.directory || e.stored || e.encrypted) continue;
+            if (!e.splitBefore) m_pieces.clear();
+            if (e.splitBefore && m_pieces.empty()) continue;  // its start is not here
+            m_pieces.push_back({source.get(), e.dataOffset, e.packSize});
+            if (e.splitAfter) continue;
+            failed += Entry(path, e, reader->Info().format);
+        }
+        m_sources.push_back(std::move(source));
+        return failed;
     }
-    int failed = 0;
-    auto reader = kiv::rar::OpenFormatReader(*source);
-    std::unique_ptr<kiv::rar::Decoder> decoder;
-    for (;;) {
-        const kiv::rar::Block block = reader->Next();
-        if (block.kind != kiv::rar::BlockKind::Entry) break;
-        const kiv::rar::EntryHeader& e = block.entry;
-        if (e.directory || e.stored || e.encrypted || e.splitBefore || e.splitAfter) continue;
+
+private:
+    int Entry(const std::string& path, const kiv::rar::EntryHeader& e, kiv::rar::RarFormat format) {
         kiv::rar::DecodeParams p;
         p.unpVer = e.unpVer;
         p.unpSize = e.unpSize;
         p.unknownSize = e.unknownSize;
         p.solid = e.solid;
-        if (reader->Info().format == kiv::rar::RarFormat::Rar4) {
+        if (format == kiv::rar::RarFormat::Rar4) {
             p.dictionarySize = uint64_t{64 * 1024} << ((e.flags >> 5) & 7);
         }
-        if (!p.solid || !decoder) decoder = kiv::rar::CreateDecoder(p);
-        if (!decoder) {
+        if (!p.solid || !m_decoder) m_decoder = kiv::rar::CreateDecoder(p);
+        if (!m_decoder) {
             std::printf("%s: %s: no decoder for version %u\n", path.c_str(), e.name.c_str(),
                         e.unpVer);
-            continue;
+            return 0;
         }
         std::string outPath;
-        if (!outDir.empty()) {
-            outPath = outDir + "/" + std::filesystem::path(e.name).filename().string();
+        if (!m_outDir.empty()) {
+            outPath = m_outDir + "/" + std::filesystem::path(e.name).filename().string();
         }
         CheckedSink sink(outPath);
-        VolumeInput input(*source, e.dataOffset, e.packSize);
+        PiecesInput input(std::move(m_pieces));
+        m_pieces.clear();
         const auto start = std::chrono::steady_clock::now();
         std::string error;
         try {
-            decoder->Decode(input, sink, p);
+            m_decoder->Decode(input, sink, p);
         } catch (const RarError& err) {
             error = err.what();
-            decoder.reset();
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const bool good = error.empty() && sink.Size() == e.unpSize && sink.Crc() == e.crc;
-        failed += good ? 0 : 1;
         std::printf("%s: %s: %s %llu bytes in %.3f s%s%s\n", path.c_str(), e.name.c_str(),
                     good ? "ok" : "FAILED", static_cast<unsigned long long>(sink.Size()), seconds,
                     error.empty() ? "" : ": ", error.c_str());
+        return good ? 0 : 1;
     }
-    return failed;
-}
+
+    std::string m_outDir;
+    bool m_asSet;
+    std::vector<std::unique_ptr<kiv::format::FileSource>> m_sources;
+    std::vector<Piece> m_pieces;
+    std::unique_ptr<kiv::rar::Decoder> m_decoder;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string outDir;
+    bool asSet = false;
     std::vector<std::string> volumes;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             outDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--set") == 0) {
+            asSet = true;
         } else if (argv[i][0] == '-') {
-            std::fprintf(stderr, "usage: decode_entries [--out DIR] VOLUME...\n");
+            std::fprintf(stderr, "usage: decode_entries [--out DIR] [--set] VOLUME...\n");
             return 2;
         } else {
             volumes.push_back(argv[i]);
         }
     }
     int failed = 0;
+    Walker walker(outDir, asSet);
     for (const std::string& v : volumes) {
         try {
-            failed += DecodeVolume(v, outDir);
+            failed += walker.Volume(v);
         } catch (const std::exception& e) {
             std::printf("%s: %s\n", v.c_str(), e.what());
             ++failed;

@@ -147,6 +147,27 @@ void Rar3Decoder::PushDistance(uint32_t distance) {
     m_oldDistances[0] = distance;
 }
 
+void Rar3Decoder::ReadNewMatch(BitInput& in, uint32_t lengthSlot, uint32_t& length,
+                               uint32_t& distance) {
+    length = kLengthSlots.base[lengthSlot] + 3 + in.Get(kLengthSlots.bits[lengthSlot]);
+    const uint32_t slot = m_tables.Distance().Decode(in);
+    const unsigned extra = kDistanceSlots.bits[slot];
+    distance = kDistanceSlots.base[slot] + 1;
+    if (slot > 9) {
+        // The low four bits come from their own code.
+        if (extra > 4) distance += in.Get(extra - 4) << 4;
+        distance += LowDistance(in);
+    } else {
+        distance += in.Get(extra);
+    }
+    // Far matches are longer: short ones would not pay for their distance.
+    if (distance >= 0x2000) {
+        ++length;
+        if (distance >= 0x40000) ++length;
+    }
+    PushDistance(distance);
+}
+
 Rar3Decoder::Step Rar3Decoder::DecodeLz(BitInput& in, uint64_t limit) {
     LzWindow& window = *m_window;
     while (window.Position() < limit) {
@@ -158,23 +179,7 @@ Rar3Decoder::Step Rar3Decoder::DecodeLz(BitInput& in, uint64_t limit) {
         uint32_t length = 0;
         uint32_t distance = 0;
         if (symbol >= 271) {
-            const uint32_t lengthSlot = symbol - 271;
-            length = kLengthSlots.base[lengthSlot] + 3 + in.Get(kLengthSlots.bits[lengthSlot]);
-            const uint32_t slot = m_tables.Distance().Decode(in);
-            const unsigned extra = kDistanceSlots.bits[slot];
-            distance = kDistanceSlots.base[slot] + 1;
-            if (slot > 9) {
-                // The low four bits come from their own code.
-                if (extra > 4) distance += in.Get(extra - 4) << 4;
-                distance += LowDistance(in);
-            } else {
-                distance += in.Get(extra);
-            }
-            if (distance >= 0x2000) {
-                ++length;
-                if (distance >= 0x40000) ++length;
-            }
-            PushDistance(distance);
+            ReadNewMatch(in, symbol - 271, length, distance);
         } else if (symbol == 256) {
             if (in.Get(1) == 1) {
                 ReadBlockStart(in);

@@ -38,6 +38,8 @@ private:
     void ReadBlockStart(BitInput& in);
     Step DecodeLz(BitInput& in, uint64_t limit);
     Step DecodePpm(BitInput& in, uint64_t limit);
+    // Symbols 271-298: a length slot, then a distance of its own.
+    void ReadNewMatch(BitInput& in, uint32_t lengthSlot, uint32_t& length, uint32_t& distance);
     uint32_t LowDistance(BitInput& in);
     void PushDistance(uint32_t distance);
     template <typename NextByte>

@@ -1,7 +1,10 @@
 // The RAR 2.9/3.x decoder on hand-made LZ streams: every kind of symbol, table switches, filter
 // blocks, solid runs, the window's wrap-around, and damage.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <span>
 #include <string>
@@ -572,6 +575,44 @@ TEST_F(PpmBlocks, NonSolidEntryCannotContinueAModel) {
     const std::string both = ppm.Finish();
     EXPECT_THROW(Decode(decoder, Bytes(both.substr(first.size())), Params(5)), RarError);
 }
+
+// RAR's own streams from libarchive's test files, when the corpus is at hand: LZ with several
+// blocks, E8E9 and delta filters, PPM, binary data.
+class Rar3Corpus : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Rar3Corpus, EveryEntryMatchesItsCrc) {
+    const char* env = std::getenv("KIV_RAR_CORPUS");
+    const std::string path = std::string(env && *env ? env : KIV_CORPUS_DIR) + "/" + GetParam();
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no " << path << " (tests/corpus/fetch)";
+    Rar3Decoder decoder;
+    size_t checked = 0;
+    for (const PackedEntry& e : ReadPackedEntries(path)) {
+        if (e.method == 0x30 || (e.unpVer != 29 && e.unpVer != 36)) continue;
+        ChunkedInput in(Bytes(e.packed), 1 << 16);
+        struct CrcSink : rar::UnpackedSink {
+            void Write(const uint8_t* data, size_t size) override {
+                crc = crc32(crc, data, static_cast<uInt>(size));
+                bytes += size;
+            }
+            uLong crc = crc32(0L, nullptr, 0);
+            uint64_t bytes = 0;
+        } out;
+        decoder.Decode(in, out, Params(e.unpSize, e.solid));
+        EXPECT_EQ(out.bytes, e.unpSize) << e.name;
+        EXPECT_EQ(out.crc, e.crc) << e.name;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Rar3Corpus,
+                         ::testing::Values("test_read_format_rar_binary_data.rar",
+                                           "test_read_format_rar_compress_normal.rar",
+                                           "test_read_format_rar_compress_best.rar",
+                                           "test_read_format_rar_filter.rar",
+                                           "test_read_format_rar_multi_lzss_blocks.rar",
+                                           "test_read_format_rar_unicode.rar",
+                                           "test_read_format_rar_sfx.exe"));
 
 // A stream with a bit of everything, for damage.
 std::vector<uint8_t> RichStream(std::string* expected) {

@@ -6,3 +6,6 @@ kiv_fuzzer(fuzz_ppmd_h
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ppmd_h_fuzzer.cpp ${PROJECT_SOURCE_DIR}/tests/unrar/ppm_stream.cpp
   LIBS unrar_core)
 target_compile_options(fuzz_ppmd_h PRIVATE -fno-strict-aliasing)
+# The RAR 2.9/3.x decoder: LZ and PPM blocks, filters, solid continuation.
+kiv_fuzzer(fuzz_rar3_decoder SOURCES ${CMAKE_CURRENT_LIST_DIR}/rar3_decoder_fuzzer.cpp
+           LIBS unrar_core)

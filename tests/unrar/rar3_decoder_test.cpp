@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -10,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/shell.h"
+#include "tests/support/temp_folder.h"
 #include "tests/unrar/decoder_io.h"
 #include "tests/unrar/ppm_stream.h"
 #include "tests/unrar/rar3_stream_writer.h"
@@ -24,6 +28,7 @@ namespace {
 using rar::DecodeParams;
 using rar::Rar3Decoder;
 using rar::RarError;
+using rar3::ArchivedEntry;
 using rar3::DeltaProgram;
 using rar3::E8E9Program;
 using rar3::kNewFilterFlags;
@@ -69,20 +74,48 @@ TableLengths SparseLengths(char firstLetter = 'a') {
     return l;
 }
 
-// A stream beside what it must decode to, for streams too long to check by hand.
+// A stream beside what it must decode to, for streams too long to check by hand: a plain model
+// of the copies, the old distances and the last match.
 struct Script {
     LzStreamWriter w;
     std::string expected;
+    std::array<uint32_t, 4> old{};
+    uint32_t lastDistance = 0, lastLength = 0;
 
-    void Literals(const std::string& s) {
-        w.Literals(s);
-        expected += s;
+    void Literals(const std::string& text) {
+        w.Literals(text);
+        expected += text;
     }
     void Match(uint32_t length, uint32_t distance, bool lowRepeat = false) {
         w.Match(length, distance, lowRepeat);
+        Push(distance);
+        Copy(distance, length);
+    }
+    void ShortMatch(uint32_t distance) {
+        w.ShortMatch(distance);
+        Push(distance);
+        Copy(distance, 2);
+    }
+    void OldDistance(unsigned index, uint32_t length) {
+        w.OldDistance(index, length);
+        const uint32_t distance = old[index];
+        for (unsigned i = index; i > 0; --i) old[i] = old[i - 1];
+        old[0] = distance;
+        Copy(distance, length);
+    }
+    void RepeatLast() {
+        w.RepeatLast();
+        if (lastLength != 0) Copy(lastDistance, lastLength);
+    }
+
+private:
+    void Push(uint32_t distance) { old = {distance, old[0], old[1], old[2]}; }
+    void Copy(uint32_t distance, uint32_t length) {
         for (uint32_t i = 0; i < length; ++i) {
             expected += distance > expected.size() ? '\0' : expected[expected.size() - distance];
         }
+        lastDistance = distance;
+        lastLength = length;
     }
 };
 
@@ -575,6 +608,152 @@ TEST_F(PpmBlocks, NonSolidEntryCannotContinueAModel) {
     const std::string both = ppm.Finish();
     EXPECT_THROW(Decode(decoder, Bytes(both.substr(first.size())), Params(5)), RarError);
 }
+
+// What unar makes of hand-made streams in a RAR 2.9 archive: the peer must agree with the decoder
+// and with the writer on every symbol kind, filter and solid continuation.
+struct PeerRow {
+    const char* name;
+    std::function<std::vector<ArchivedEntry>()> make;
+};
+
+class PeerAgrees : public ::testing::TestWithParam<PeerRow> {};
+
+TEST_P(PeerAgrees, UnarAndTheDecoderReadTheSame) {
+    const std::vector<ArchivedEntry> entries = GetParam().make();
+    Rar3Decoder decoder;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ArchivedEntry& e = entries[i];
+        EXPECT_TRUE(SameBytes(Decode(decoder, e.packed, Params(e.data.size(), i > 0)), e.data))
+            << e.name;
+    }
+    if (!HasCommand("unar")) GTEST_SKIP() << "unar is needed";
+    TempFolder work;
+    WriteFile(work / "in.rar", rar3::Rar29Archive(entries));
+    ASSERT_EQ(RunShell("unar -q -f -D -o " + ShellQuote(work.Path()) + " " +
+                       ShellQuote(work / "in.rar") + " >/dev/null 2>&1"),
+              0);
+    for (const ArchivedEntry& e : entries) {
+        EXPECT_TRUE(SameBytes(ReadFile(work / e.name), e.data)) << e.name;
+    }
+}
+
+ArchivedEntry Entry(const std::string& name, LzStreamWriter& w, const std::string& data) {
+    return {name, w.Finish(), data};
+}
+
+ArchivedEntry Entry(const std::string& name, Script& s) {
+    return {name, s.w.Finish(), s.expected};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PeerAgrees,
+    ::testing::Values(
+        PeerRow{"EverySymbolKind",
+                [] {
+                    Script s;
+                    s.w.Tables(UniformLengths());
+                    s.RepeatLast();  // nothing to repeat yet
+                    s.Literals(Pattern256());
+                    for (uint32_t d : {1u, 3u, 4u, 5u, 9u, 17u, 33u, 65u, 129u, 193u, 256u}) {
+                        s.ShortMatch(d);
+                    }
+                    s.Match(7, 100);
+                    s.RepeatLast();
+                    s.Match(3, 40);
+                    s.Match(4, 56, true);
+                    for (uint32_t i = 0; i < 15; ++i) s.Match(5, 72 + 16 * i);
+                    s.Match(10, 41);
+                    for (unsigned index : {0u, 1u, 2u, 3u, 3u, 2u})
+                        s.OldDistance(index, 20 + index);
+                    s.RepeatLast();
+                    s.w.EndOfFile(true);
+                    return std::vector<ArchivedEntry>{Entry("symbols", s)};
+                }},
+        PeerRow{"FarDistancesAndTableSwitches",
+                [] {
+                    Script s;
+                    s.w.Tables(SparseLengths());
+                    s.Literals("abcdefgh");
+                    s.w.NewTables(UniformLengths(), true);
+                    s.Literals(Pattern256());
+                    while (s.expected.size() < 0x41000) s.Match(257, 256);
+                    s.Match(5, 0x2000);
+                    s.Match(9, 0x40000);
+                    s.w.NewTables(SparseLengths('i'));
+                    s.Literals("ijkl");
+                    s.w.EndOfFile(true);
+                    return std::vector<ArchivedEntry>{Entry("far", s)};
+                }},
+        PeerRow{"FiltersOneAfterAnother",
+                [] {
+                    // (A block filtered twice, which the decoder allows, unar refuses.)
+                    LzStreamWriter w;
+                    w.Tables(UniformLengths());
+                    w.Filter(kNewFilterFlags, NewProgramFilter(0, 2, 4, 2, 0, DeltaProgram()));
+                    w.Filter(kNewFilterFlags, NewProgramFilter(1, 8, 10, 0, 0, E8E9Program()));
+                    w.Literals(
+                        "AB\x01\x02\x03\x04"
+                        "CD");
+                    w.Literals(std::string("\xE8\x05\x00\x00\x00\xE9\xFF\xFF\xFF\xFF", 10));
+                    w.Filter(kNewFilterFlags, ReuseFilter(0, 0, 4, 4, 0));
+                    w.Literals("\x01\x02\x03\x04");
+                    w.EndOfFile(true);
+                    // E8E9 at file offset 8; the delta program again, with 4 channels.
+                    return std::vector<ArchivedEntry>{
+                        Entry("filtered", w,
+                              "AB\xFF\xFD\xFD\xF9"
+                              "CD" +
+                                  std::string("\xE8\xFC\xFF\xFF\xFF\xE9\xFF\xFF\xFF\x00", 10) +
+                                  "\xFF\xFE\xFD\xFC")};
+                }},
+        PeerRow{"SolidRunKeepsTheTables",
+                [] {
+                    LzStreamWriter one, two;
+                    one.Tables(UniformLengths());
+                    one.Literals("hello world");
+                    one.EndOfFile(false);
+                    two.UseTables(UniformLengths());
+                    two.Match(5, 11);
+                    two.EndOfFile(true);
+                    return std::vector<ArchivedEntry>{Entry("one", one, "hello world"),
+                                                      Entry("two", two, "hello")};
+                }},
+        PeerRow{"SolidRunWithNewTablesAndAFilteredEntry",
+                [] {
+                    LzStreamWriter one, two;
+                    one.Tables(SparseLengths());
+                    one.Literals("abcdefgh");
+                    one.EndOfFile(true);
+                    two.Tables(UniformLengths());
+                    two.Filter(kNewFilterFlags, NewProgramFilter(0, 0, 5, 0, 0, E8E9Program()));
+                    two.Literals(std::string("\xE8\x05\x00\x00\x00", 5));
+                    two.Match(3, 13);
+                    two.EndOfFile(true);
+                    return std::vector<ArchivedEntry>{Entry("one", one, "abcdefgh"),
+                                                      Entry("two", two,
+                                                            std::string("\xE8\x04\x00\x00\x00"
+                                                                        "abc",
+                                                                        8))};
+                }},
+        PeerRow{"SolidRunOfPpmBlocks",
+                [] {
+                    PpmStreamWriter ppm;
+                    ppm.StartRestartBlock(1, 6);
+                    for (char c : std::string("hello world")) ppm.Put(static_cast<uint8_t>(c));
+                    for (uint8_t c : {2, 4, 0, 0, 9, 0, 2, 5, 1, 2, 2}) ppm.Put(c);
+                    const std::string first = ppm.Finish();
+                    ppm.StartContinueBlock();
+                    for (char c : std::string("hello")) ppm.Put(static_cast<uint8_t>(c));
+                    for (uint8_t c : {2, 1, 2, 2}) ppm.Put(c);
+                    const std::string both = ppm.Finish();
+                    std::string data = "hello world";
+                    for (int i = 0; i < 32; ++i) data += data[data.size() - 11];
+                    data += std::string(5, data.back());
+                    return std::vector<ArchivedEntry>{
+                        {"one", Bytes(first), data},
+                        {"two", Bytes(both.substr(first.size())), "hello\x02"}};
+                }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // RAR's own streams from libarchive's test files, when the corpus is at hand: LZ with several
 // blocks, E8E9 and delta filters, PPM, binary data.

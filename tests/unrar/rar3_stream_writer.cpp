@@ -1,6 +1,8 @@
 // The test-side RAR 2.9/3.x LZ stream writer.
 #include "tests/unrar/rar3_stream_writer.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -301,6 +303,64 @@ std::vector<uint8_t> NewProgramFilter(uint32_t programNumber, uint32_t offset, u
 std::vector<uint8_t> ReuseFilter(uint32_t programNumber, uint32_t offset, uint32_t length,
                                  uint32_t r0, uint32_t r1) {
     return FilterBody(programNumber, offset, length, r0, r1, nullptr);
+}
+
+namespace {
+
+void Put16(std::string& s, uint32_t v) {
+    s.push_back(static_cast<char>(v & 0xFF));
+    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void Put32(std::string& s, uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+
+uint32_t Crc(const void* data, size_t size) {
+    return static_cast<uint32_t>(
+        crc32(0L, static_cast<const Bytef*>(data), static_cast<uInt>(size)));
+}
+
+// A block: the low half of its CRC-32, then the body from the type on.
+std::string Block(const std::string& body) {
+    std::string block;
+    Put16(block, Crc(body.data(), body.size()) & 0xFFFF);
+    return block + body;
+}
+
+}  // namespace
+
+std::string Rar29Archive(const std::vector<ArchivedEntry>& entries) {
+    const bool solid = entries.size() > 1;
+    std::string archive("Rar!\x1a\x07\x00", 7);
+    std::string main("\x73", 1);
+    Put16(main, solid ? 0x08 : 0);
+    Put16(main, 13);
+    Put16(main, 0);
+    Put32(main, 0);
+    archive += Block(main);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ArchivedEntry& e = entries[i];
+        std::string file("\x74", 1);
+        Put16(file, 0x8000 | 0xC0 | (i > 0 ? 0x10 : 0));  // data follows; 4 MiB; solid
+        Put16(file, static_cast<uint32_t>(32 + e.name.size()));
+        Put32(file, static_cast<uint32_t>(e.packed.size()));
+        Put32(file, static_cast<uint32_t>(e.data.size()));
+        file.push_back(3);  // Unix
+        Put32(file, Crc(e.data.data(), e.data.size()));
+        Put32(file, 0x5A210000);  // 2025-01-01
+        file.push_back(29);
+        file.push_back(0x33);
+        Put16(file, static_cast<uint32_t>(e.name.size()));
+        Put32(file, 0x81A4);  // rw-r--r--
+        archive += Block(file + e.name);
+        archive.append(e.packed.begin(), e.packed.end());
+    }
+    std::string end("\x7b", 1);
+    Put16(end, 0x4000);
+    Put16(end, 7);
+    return archive + Block(end);
 }
 
 std::vector<uint8_t> E8E9Program() {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -83,6 +84,15 @@ std::vector<uint8_t> NewProgramFilter(uint32_t programNumber, uint32_t offset, u
 std::vector<uint8_t> ReuseFilter(uint32_t programNumber, uint32_t offset, uint32_t length,
                                  uint32_t r0, uint32_t r1);
 constexpr uint8_t kNewFilterFlags = 0x80 | 0x20 | 0x10;
+
+// A RAR 2.9 archive of these entries (unpack version 29, method "normal", 4 MiB dictionary),
+// solid when there is more than one: peers read it as an archive RAR wrote.
+struct ArchivedEntry {
+    std::string name;
+    std::vector<uint8_t> packed;
+    std::string data;
+};
+std::string Rar29Archive(const std::vector<ArchivedEntry>& entries);
 
 // The standard programs as archivers write them (taken from libarchive's RAR test files).
 std::vector<uint8_t> E8E9Program();

@@ -34,7 +34,7 @@ size_t WindowSizeFor(const DecodeParams& p) {
     // Below this a window is cheap, and the decoders' own look-ahead never runs past it.
     constexpr uint64_t kMinWindow = 256 * 1024;
     uint64_t size = RoundUpToPowerOfTwo(p.dictionarySize == 0 ? kMinWindow : p.dictionarySize);
-    if (!p.solid && !p.unknownSize) {
+    if (!p.solid && !p.solidArchive && !p.unknownSize) {
         size = std::min(size, RoundUpToPowerOfTwo(p.unpSize));
     }
     size = std::max(size, kMinWindow);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "unrar/rar3_decoder.h"
 #include "unrar/rar5_decoder.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
@@ -49,6 +50,9 @@ size_t WindowSizeFor(const DecodeParams& p) {
 
 std::unique_ptr<Decoder> CreateDecoder(const DecodeParams& p) {
     switch (p.unpVer) {
+        case 29:
+        case 36:
+            return std::make_unique<Rar3Decoder>();
         case 50:
         case 70:
             return std::make_unique<Rar5Decoder>();

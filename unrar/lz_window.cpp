@@ -11,16 +11,42 @@
 
 namespace kiv::rar {
 
-LzWindow::LzWindow(size_t size) {
+namespace {
+
+size_t RingSize(size_t size) {
     size_t ring = 1;
     while (ring < size) ring <<= 1;
-    m_mask = ring - 1;
+    return ring;
+}
+
+}  // namespace
+
+LzWindow::LzWindow(size_t size) : m_data(Allocate(RingSize(size))), m_mask(RingSize(size) - 1) {}
+
+uint8_t* LzWindow::Allocate(size_t ring) {
     // Zeroed, since a stream may reach back before its first byte; calloc takes fresh pages
     // from the system, so a large window costs memory only as far as it is written.
-    m_data.reset(static_cast<uint8_t*>(std::calloc(ring, 1)));
-    if (!m_data)
+    auto* data = static_cast<uint8_t*>(std::calloc(ring, 1));
+    if (!data) {
         throw RarError(ERAR_NO_MEMORY,
                        "cannot hold a window of " + std::to_string(ring) + " bytes");
+    }
+    return data;
+}
+
+void LzWindow::Grow(size_t size) {
+    const size_t ring = RingSize(size);
+    if (ring <= Size()) return;
+    std::unique_ptr<uint8_t[], Free> data(Allocate(ring));
+    const size_t kept = static_cast<size_t>(std::min<uint64_t>(m_pos, Size()));
+    const uint64_t from = m_pos - kept;
+    const size_t at = static_cast<size_t>(from & (ring - 1));
+    // The new ring is at least twice as large, so the kept bytes wrap in it at most once.
+    const size_t first = std::min(kept, ring - at);
+    Read(from, first, &data[at]);
+    Read(from + first, kept - first, &data[0]);
+    m_data = std::move(data);
+    m_mask = ring - 1;
 }
 
 void LzWindow::Free::operator()(uint8_t* p) const {
@@ -78,6 +104,8 @@ void LzWindow::Copy(uint64_t distance, size_t length) {
     size_t src = static_cast<size_t>((m_pos - distance) & m_mask);
     size_t dst = static_cast<size_t>(m_pos & m_mask);
     m_pos += length;
+    // A distance of the whole window copies each byte onto itself.
+    if (src == dst) return;
     if (src + length <= Size() && dst + length <= Size()) {
         if (src > dst) {
             // The source lies past the destination in the ring's memory (the distance almost

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unrar/decoder_io.h"
 #include "unrar/bit_input.h"
 #include "unrar/decoder.h"
 #include "unrar/lz_window.h"
@@ -48,6 +49,42 @@ TEST(BitInput, ReadsZerosPastTheEndAndReportsTheOverrun) {
     EXPECT_FALSE(bits.Overrun());
     EXPECT_EQ(bits.Get(16), 0u);
     EXPECT_TRUE(bits.Overrun());
+}
+
+TEST(BitInput, TellsWhetherMoreRealBitsFollow) {
+    ChunkedInput in({0xAB, 0xCD}, 1);
+    BitInput bits(in);
+    EXPECT_TRUE(bits.HasMore(16));
+    EXPECT_FALSE(bits.HasMore(17));
+    bits.Skip(13);
+    EXPECT_TRUE(bits.HasMore(3));
+    EXPECT_FALSE(bits.HasMore(4));
+    EXPECT_FALSE(bits.Overrun());
+}
+
+TEST(LzWindow, GrowingKeepsThePositionAndTheBytes) {
+    LzWindow w(8);
+    for (char c : std::string("abcdefghij")) w.Put(static_cast<uint8_t>(c));  // wraps once
+    w.Grow(32);
+    EXPECT_EQ(w.Size(), 32u);
+    EXPECT_EQ(w.Position(), 10u);
+    w.Copy(8, 8);   // "cdefghij", the bytes the small ring still held
+    w.Copy(18, 2);  // "ab", which the small ring had lost: zeros
+    std::string out(10, '?');
+    w.Read(8, 10, reinterpret_cast<uint8_t*>(out.data()));
+    EXPECT_EQ(out, std::string("ijcdefghij", 10));
+    std::string tail(2, '?');
+    w.Read(18, 2, reinterpret_cast<uint8_t*>(tail.data()));
+    EXPECT_EQ(tail, std::string("\0\0", 2));
+}
+
+TEST(LzWindow, CopyFromAWholeWindowBackRepeatsTheRing) {
+    LzWindow w(8);
+    for (char c : std::string("abcdefgh")) w.Put(static_cast<uint8_t>(c));
+    w.Copy(8, 5);  // each byte copied onto itself
+    StringSink sink;
+    w.WriteTo(sink, 8, w.Position());
+    EXPECT_EQ(sink.text, "abcde");
 }
 
 TEST(LzWindow, OverlappingCopyRepeatsTheRun) {

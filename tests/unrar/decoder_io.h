@@ -39,4 +39,10 @@ struct StringSink : rar::UnpackedSink {
     std::string text;
 };
 
+// Counts what it is given and keeps nothing, as the skip path of a solid entry does.
+struct DiscardSink : rar::UnpackedSink {
+    void Write(const uint8_t*, size_t size) override { bytes += size; }
+    uint64_t bytes = 0;
+};
+
 }  // namespace kiv::test

@@ -190,8 +190,14 @@ TEST_F(RarCorpus, MatchesUnarOnEveryArchive) {
             // unar extracted this entry (and all of the archive): ours must come out too.
             const bool peerHasIt = peer == 0 && fs::is_regular_file(fs::symlink_status(peerFile));
             if (e.rc == 0) {
-                if (peerRead) {
-                    EXPECT_EQ(ReadFile(ours / e.name), ReadFile(peerFile));
+                if (peer == 0) {
+                    EXPECT_TRUE(ReadFile(ours / e.name) == ReadFile(peerFile))
+                        << "differs from unar's";
+                } else if (!fs::is_regular_file(peerFile) ||
+                           ReadFile(ours / e.name) != ReadFile(peerFile)) {
+                    // unar fails on this archive; our file passed the entry's own check.
+                    std::cout << "extracted where unar fails: " << archive << ": " << e.name
+                              << "\n";
                 }
                 written.insert(e.name);
                 ++extracted;

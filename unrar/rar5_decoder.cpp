@@ -336,20 +336,9 @@ void Rar5Decoder::PrepareWindow(const DecodeParams& p) {
         m_window = std::make_unique<LzWindow>(needed);
         return;
     }
-    if (m_window->Size() >= needed) return;
-    // A solid entry declaring a larger dictionary than the window so far: move the history
-    // into a larger window (fresh pages are only taken as they are written).
-    auto larger = std::make_unique<LzWindow>(needed);
-    const uint64_t keep = std::min<uint64_t>(m_window->Position(), m_window->Size());
-    uint8_t chunk[4096];
-    for (uint64_t from = m_window->Position() - keep; from < m_window->Position();) {
-        const size_t n =
-            static_cast<size_t>(std::min<uint64_t>(sizeof chunk, m_window->Position() - from));
-        m_window->Read(from, n, chunk);
-        for (size_t i = 0; i < n; ++i) larger->Put(chunk[i]);
-        from += n;
-    }
-    m_window = std::move(larger);
+    // A solid entry declaring a larger dictionary than the window so far: the history moves
+    // into a larger ring (fresh pages are only taken as they are written).
+    m_window->Grow(needed);
 }
 
 void Rar5Decoder::Decode(PackedInput& in, UnpackedSink& out, const DecodeParams& p) {

@@ -122,6 +122,7 @@ TEST_P(ExtractTest, StopFromTheDataCallbackLeavesNothing) {
 TEST_P(ExtractTest, RefusesCompressedAndEncryptedEntriesAndGoesOn) {
     FixtureEntry packed = Entry("packed", "not really packed");
     packed.method = 0x33;
+    packed.unpVer = 20;  // RAR 2.0, a generation the library does not decode
     FixtureEntry locked = Entry("locked", "secret");
     locked.encrypted = true;
     std::string archive = Archive({packed, locked, Entry("plain", "ok")});

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "unrar/rar3_decoder.h"
+#include "unrar/rar5_decoder.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
@@ -52,6 +53,9 @@ std::unique_ptr<Decoder> CreateDecoder(const DecodeParams& p) {
         case 29:
         case 36:
             return std::make_unique<Rar3Decoder>();
+        case 50:
+        case 70:
+            return std::make_unique<Rar5Decoder>();
         default:
             return nullptr;
     }

@@ -419,9 +419,10 @@ TEST_F(Extraction, ASubfolderSwappedForALinkDuringTheRunGetsNothingOutside) {
 }
 
 TEST_F(Extraction, CompressedEntriesFailWithoutLeavingAFile) {
+    // RAR 2.0 compression, which the library does not decode.
     fx::FixtureEntry packed = FileEntry("packed.bin", "data");
     packed.method = 0x33;
-    packed.unpVer = 20;  // RAR 2.0, a generation the library does not decode
+    packed.unpVer = 20;
     const auto volumes = Write({packed, FileEntry("after.txt", "after")}, {});
     auto rar = MainWindowExtractor(volumes[0], Path("out"));
     EventLog log;

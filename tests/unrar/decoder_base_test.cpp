@@ -11,6 +11,8 @@
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
+#include "tests/unrar/decoder_io.h"
+
 namespace kiv::rar {
 namespace {
 
@@ -110,6 +112,42 @@ TEST(LzWindow, CopiesAndHandsOverAcrossTheWrap) {
     EXPECT_EQ(read, "012345");
     EXPECT_EQ(w.Room(7), 2u);
 }
+
+struct CopyRow {
+    const char* name;
+    uint64_t distance;
+    size_t length;
+};
+
+class LzWindowCopy : public ::testing::TestWithParam<CopyRow> {};
+
+// Each way a match lies in the ring, against copying byte by byte as LZ77 defines it.
+TEST_P(LzWindowCopy, CopiesAsByteByByte) {
+    const CopyRow& row = GetParam();
+    LzWindow w(256);
+    std::string expected;
+    for (int i = 0; i < 300; ++i) {  // past the ring's size, so that sources may lie ahead
+        w.Put(static_cast<uint8_t>(i * 7 + 3));
+        expected.push_back(static_cast<char>(i * 7 + 3));
+    }
+    for (size_t i = 0; i < row.length; ++i)
+        expected.push_back(expected[expected.size() - row.distance]);
+    w.Copy(row.distance, row.length);
+    std::string out(expected.size() - 200, '\0');
+    w.Read(200, out.size(), reinterpret_cast<uint8_t*>(out.data()));
+    EXPECT_EQ(out, expected.substr(200));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LzWindowCopy,
+                         ::testing::Values(CopyRow{"Short", 40, 3}, CopyRow{"FourToEight", 40, 6},
+                                           CopyRow{"EightToSixteen", 40, 13},
+                                           CopyRow{"SixteenTo64", 100, 50},
+                                           CopyRow{"Long", 150, 120}, CopyRow{"RunOfOne", 1, 30},
+                                           CopyRow{"ShortPeriod", 5, 41},
+                                           CopyRow{"OverlappingInSteps", 9, 50},
+                                           CopyRow{"SourceAheadInTheRing", 250, 40},
+                                           CopyRow{"SourceAheadByLittle", 253, 30}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LzWindow, ReachingBeforeTheFirstByteReadsZeros) {
     LzWindow w(1 << 16);

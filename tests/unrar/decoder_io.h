@@ -1,20 +1,24 @@
-// Packed input and unpacked output in memory, for decoder tests.
+// Packed input and unpacked output in memory for the decoder tests: input handed out a few
+// bytes at a time, as a part boundary between volumes would, and output gathered in a string.
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "unrar/decoder.h"
 
 namespace kiv::test {
 
-// Hands out its bytes a few at a time, as a part boundary between volumes would.
 class ChunkedInput : public rar::PackedInput {
 public:
     ChunkedInput(std::vector<uint8_t> bytes, size_t chunk)
         : m_bytes(std::move(bytes)), m_chunk(chunk) {}
+    ChunkedInput(std::string_view bytes, size_t chunk)
+        : ChunkedInput(std::vector<uint8_t>(bytes.begin(), bytes.end()), chunk) {}
     size_t Read(uint8_t* data, size_t size) override {
         const size_t n = std::min({size, m_chunk, m_bytes.size() - m_pos});
         std::copy_n(m_bytes.begin() + static_cast<long>(m_pos), n, data);

@@ -2,8 +2,6 @@
 // SEE and binary statistics, and the restart when the sub-allocator runs dry.
 #include "unrar/ppmd_model.h"
 
-#include "unrar/ppmd_range.h"
-
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -345,8 +343,5 @@ void PpmdModel::Update2() {
     m_runLength = m_initRL;
     UpdateModel();
 }
-
-// The decoder's instance lives here, beside the updates it should inline.
-template int PpmdModel::CodeSymbol<ppmd::RangeDecoder>(ppmd::RangeDecoder&);
 
 }  // namespace kiv::rar

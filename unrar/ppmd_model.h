@@ -236,9 +236,4 @@ int PpmdModel::CodeMasked(Coder& coder) {
     }
 }
 
-namespace ppmd {
-class RangeDecoder;
-}
-extern template int PpmdModel::CodeSymbol<ppmd::RangeDecoder>(ppmd::RangeDecoder&);
-
 }  // namespace kiv::rar

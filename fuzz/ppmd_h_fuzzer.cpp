@@ -13,7 +13,7 @@
 namespace {
 
 // Enough for the model to fill and restart on most inputs, little enough to keep runs fast.
-constexpr size_t kOutputLimit = 1 << 17;
+constexpr size_t kOutputLimit = 1 << 16;
 
 class MemoryInput : public kiv::rar::PackedInput {
 public:

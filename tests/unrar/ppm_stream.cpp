@@ -17,21 +17,6 @@ namespace kiv::test {
 
 namespace {
 
-class MemoryInput : public rar::PackedInput {
-public:
-    explicit MemoryInput(std::string_view bytes) : m_bytes(bytes) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::copy_n(m_bytes.data() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::string_view m_bytes;
-    size_t m_pos = 0;
-};
-
 [[noreturn]] void Bad(const std::string& why) {
     throw rar::RarError(ERAR_BAD_DATA, why);
 }
@@ -47,6 +32,13 @@ void CopyMatch(std::string& window, std::string& data, size_t distance, size_t l
 }
 
 }  // namespace
+
+size_t ByteInput::Read(uint8_t* data, size_t size) {
+    const size_t n = std::min(size, m_bytes.size() - m_pos);
+    std::copy_n(m_bytes.data() + m_pos, n, data);
+    m_pos += n;
+    return n;
+}
 
 std::vector<PackedEntry> ReadPackedEntries(const std::string& archivePath) {
     std::string why;
@@ -191,7 +183,7 @@ PpmEnd ReadBlocks(rar::PpmdDecoder& decoder, rar::BitInput& in, uint64_t unpSize
 
 PpmResult ReadPpmEntry(rar::PpmdDecoder& decoder, std::string_view packed, uint64_t unpSize,
                        std::string& window) {
-    MemoryInput input(packed);
+    ByteInput input(packed);
     rar::BitInput in(input);
     PpmResult result;
     result.end = ReadBlocks(decoder, in, unpSize, window, result);

@@ -123,23 +123,8 @@ std::string Header(std::initializer_list<uint8_t> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-class MemoryInput : public rar::PackedInput {
-public:
-    explicit MemoryInput(std::string bytes) : m_bytes(std::move(bytes)) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::copy_n(m_bytes.data() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::string m_bytes;
-    size_t m_pos = 0;
-};
-
 int StartCode(PpmdDecoder& decoder, const std::string& bytes) {
-    MemoryInput input(bytes);
+    ByteInput input(bytes);
     rar::BitInput in(input);
     in.Skip(1);
     try {
@@ -154,7 +139,7 @@ TEST(PpmdDecoder, RefusesToContinueAModelThatDoesNotExist) {
     PpmdDecoder decoder;
     // 0x80: the PPM bit, then flags without a restart.
     EXPECT_EQ(StartCode(decoder, Header({0x80, 0, 0, 0, 0, 0})), ERAR_BAD_DATA);
-    MemoryInput none("");
+    ByteInput none("");
     rar::BitInput in(none);
     EXPECT_THROW(decoder.DecodeChar(in), RarError);
 }

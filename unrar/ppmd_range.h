@@ -1,5 +1,6 @@
 // The range decoder of RAR 2.9/3.x PPM blocks: a carry-less coder that keeps the low end of the
-// range and, unlike 7-Zip's PPMd coder, may cut the range short at a 15-bit boundary.
+// range and, unlike the coders of other PPMd containers, may cut the range short at a 15-bit
+// boundary.
 #pragma once
 
 #include <cstdint>

@@ -13,27 +13,12 @@
 namespace {
 
 // Enough for the model to fill and restart on most inputs, little enough to keep runs fast.
-constexpr size_t kOutputLimit = 1 << 17;
-
-class MemoryInput : public kiv::rar::PackedInput {
-public:
-    explicit MemoryInput(std::string_view bytes) : m_bytes(bytes) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::copy_n(m_bytes.data() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::string_view m_bytes;
-    size_t m_pos = 0;
-};
+constexpr size_t kOutputLimit = 1 << 16;
 
 // Reads one entry as the LZ decoder would drive the PPM decoder: blocks, literals and the escape
 // codes, counting the bytes a match would copy. Returns the bytes of `packed` it consumed.
 size_t ReadEntry(kiv::rar::PpmdDecoder& decoder, std::string_view packed, size_t& output) {
-    MemoryInput input(packed);
+    kiv::test::ByteInput input(packed);
     kiv::rar::BitInput in(input);
     auto startBlock = [&] {
         in.AlignToByte();

@@ -2,6 +2,7 @@
 // contexts and symbol tables from the top and holding the text the model has seen at the bottom.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,6 +13,29 @@ namespace kiv::rar::ppmd {
 // point where memory runs out, and the model restarts, depends on it.
 constexpr uint32_t kUnitSize = 12;
 constexpr unsigned kNumIndexes = 38;  // block sizes the free lists keep: 1..128 units
+
+// Block sizes in units: 1-4 in steps of one, then steps of two, three and four up to 128.
+inline constexpr std::array<uint8_t, kNumIndexes> kIndexToUnits = [] {
+    std::array<uint8_t, kNumIndexes> t{};
+    unsigned units = 0;
+    for (unsigned i = 0; i < kNumIndexes; ++i) {
+        units += i < 12 ? i / 4 + 1 : 4;
+        t[i] = static_cast<uint8_t>(units);
+    }
+    return t;
+}();
+
+// The smallest size class that holds n units, for n = 1..128.
+inline constexpr std::array<uint8_t, 128> kUnitsToIndex = [] {
+    std::array<uint8_t, 128> t{};
+    unsigned index = 0;
+    for (unsigned n = 1; n <= 128; ++n) {
+        if (kIndexToUnits[index] < n) ++index;
+        t[n - 1] = static_cast<uint8_t>(index);
+    }
+    return t;
+}();
+static_assert(kIndexToUnits[kNumIndexes - 1] == 128);
 
 // One symbol of a context and the context that follows it (or a pointer into the text while that
 // context has not been made yet).
@@ -83,8 +107,8 @@ public:
     void* TakeLowUnits(unsigned nu);
     void* TakeHighUnit();
 
-    static unsigned UnitsToIndex(unsigned nu);
-    static unsigned IndexToUnits(unsigned index);
+    static unsigned UnitsToIndex(unsigned nu) { return kUnitsToIndex[nu - 1]; }
+    static unsigned IndexToUnits(unsigned index) { return kIndexToUnits[index]; }
 
 private:
     void* AllocIndex(unsigned index);
@@ -94,7 +118,10 @@ private:
     void SplitBlock(void* p, unsigned oldIndex, unsigned newIndex);
     void GlueFreeBlocks();
 
-    std::unique_ptr<uint8_t[]> m_memory;
+    struct Release {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, Release> m_memory;
     uint8_t* m_base = nullptr;  // offsets count from here; offset 0 is never a unit or text
     uint32_t m_size = 0;
     uint32_t m_alignOffset = 0;

@@ -13,7 +13,6 @@ using ppmd::State;
 
 namespace {
 
-constexpr unsigned kMaxFreq = 124;
 constexpr uint16_t kBinScale = 1 << 14;
 constexpr unsigned kPeriodBits = 7;
 
@@ -28,11 +27,6 @@ constexpr std::array<uint8_t, 256> kNS2Indx = [] {
     }
     return t;
 }();
-
-// Binary statistics column per symbol count of the suffix context.
-constexpr uint8_t NS2BSIndx(unsigned numStatsMinusOne) {
-    return numStatsMinusOne == 0 ? 0 : numStatsMinusOne == 1 ? 2 : numStatsMinusOne < 11 ? 4 : 6;
-}
 
 constexpr uint16_t kInitBinEsc[8] = {0x3CDD, 0x1F3F, 0x59BF, 0x48F3,
                                      0x64A1, 0x5ABC, 0x6632, 0x6051};
@@ -330,23 +324,6 @@ ppmd::See* PpmdModel::MakeEscFreq(unsigned numMasked, uint32_t* escFreq) {
     return see;
 }
 
-uint16_t* PpmdModel::BinSumm() {
-    State* s = m_minContext->OneState();
-    m_hiBitsFlag = HighBitsFlag(m_foundState->symbol);
-    return &m_binSumm[s->freq - 1][m_prevSuccess + NS2BSIndx(Suffix(m_minContext)->numStats - 1u) +
-                                   m_hiBitsFlag + 2 * HighBitsFlag(s->symbol) +
-                                   ((m_runLength >> 26) & 0x20)];
-}
-
-void PpmdModel::NextContext() {
-    Context* c = Ctx(m_foundState->Successor());
-    if (m_orderFall == 0 && reinterpret_cast<uint8_t*>(c) > m_alloc.Text()) {
-        m_minContext = m_maxContext = c;
-    } else {
-        UpdateModel();
-    }
-}
-
 void PpmdModel::Update1() {
     State* s = m_foundState;
     s->freq = static_cast<uint8_t>(s->freq + 4);
@@ -356,22 +333,6 @@ void PpmdModel::Update1() {
         m_foundState = --s;
         if (s->freq > kMaxFreq) Rescale();
     }
-    NextContext();
-}
-
-void PpmdModel::Update1First() {
-    m_prevSuccess = 2u * m_foundState->freq > m_minContext->summFreq;
-    m_runLength += m_prevSuccess;
-    m_minContext->summFreq = static_cast<uint16_t>(m_minContext->summFreq + 4);
-    m_foundState->freq = static_cast<uint8_t>(m_foundState->freq + 4);
-    if (m_foundState->freq > kMaxFreq) Rescale();
-    NextContext();
-}
-
-void PpmdModel::UpdateBin() {
-    m_foundState->freq = static_cast<uint8_t>(m_foundState->freq + (m_foundState->freq < 128));
-    m_prevSuccess = 1;
-    ++m_runLength;
     NextContext();
 }
 

@@ -2,6 +2,7 @@
 // secondary escape estimation (SEE), binary contexts and the restart when memory runs out.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "unrar/ppmd_alloc.h"
@@ -69,18 +70,62 @@ private:
     Context* CreateSuccessors(bool skip);
     void UpdateModel();
     void Rescale();
-    void NextContext();
     void Update1();
-    void Update1First();
     void Update2();
-    void UpdateBin();
-    uint16_t* BinSumm();
     ppmd::See* MakeEscFreq(unsigned numMasked, uint32_t* escFreq);
     // Starts a new set of masked symbols (those an escape ruled out).
     void NewMask();
     [[noreturn]] static void Inconsistent();
+    // After the first context escaped: the suffixes, with the symbols seen so far masked.
+    template <class Coder>
+    [[gnu::noinline]] int CodeMasked(Coder& coder);
+
     // Symbols from 0x40 on, letters mostly, get binary and SEE statistics of their own.
     static unsigned HighBitsFlag(uint8_t symbol) { return symbol >= 0x40 ? 8 : 0; }
+
+    // Moves on to the found symbol's successor, or grows the model when that is not a context
+    // yet (or the order fell).
+    void NextContext() {
+        Context* c = Ctx(m_foundState->Successor());
+        if (m_orderFall == 0 && reinterpret_cast<uint8_t*>(c) > m_alloc.Text()) {
+            m_minContext = m_maxContext = c;
+        } else {
+            UpdateModel();
+        }
+    }
+    // The first symbol of a context was found.
+    void Update1First() {
+        m_prevSuccess = 2u * m_foundState->freq > m_minContext->summFreq;
+        m_runLength += m_prevSuccess;
+        m_minContext->summFreq = static_cast<uint16_t>(m_minContext->summFreq + 4);
+        m_foundState->freq = static_cast<uint8_t>(m_foundState->freq + 4);
+        if (m_foundState->freq > kMaxFreq) Rescale();
+        NextContext();
+    }
+    // A binary context's symbol was found.
+    void UpdateBin() {
+        m_foundState->freq = static_cast<uint8_t>(m_foundState->freq + (m_foundState->freq < 128));
+        m_prevSuccess = 1;
+        ++m_runLength;
+        NextContext();
+    }
+    // The probability of a binary context's symbol, by its frequency and what surrounds it.
+    uint16_t* BinSumm(Context* c) {
+        State* s = c->OneState();
+        m_hiBitsFlag = HighBitsFlag(m_foundState->symbol);
+        return &m_binSumm[s->freq - 1][m_prevSuccess + kSuffixColumn[Suffix(c)->numStats - 1u] +
+                                       m_hiBitsFlag + 2 * HighBitsFlag(s->symbol) +
+                                       ((m_runLength >> 26) & 0x20)];
+    }
+    // The binary statistics' column for the number of symbols in the suffix context: 1, 2, up
+    // to 11, more. A table, as a chain of tests would mispredict all the time.
+    static constexpr std::array<uint8_t, 256> kSuffixColumn = [] {
+        std::array<uint8_t, 256> t{};
+        for (unsigned n = 1; n <= 256; ++n) t[n - 1] = n == 1 ? 0 : n == 2 ? 2 : n <= 11 ? 4 : 6;
+        return t;
+    }();
+
+    static constexpr unsigned kMaxFreq = 124;
 
     ppmd::SubAllocator m_alloc;
     Context* m_minContext = nullptr;
@@ -106,10 +151,14 @@ private:
 
 template <class Coder>
 int PpmdModel::CodeSymbol(Coder& coder) {
-    if (m_minContext->numStats != 1) {
-        State* const stats = Stats(m_minContext);
-        State* s = coder.ChooseFirst(stats, m_minContext->numStats, m_minContext->summFreq);
+    Context* const c = m_minContext;
+    if (c->numStats != 1) {
+        State* const stats = Stats(c);
+        State* s = coder.ChooseFirst(stats, c->numStats, c->summFreq);
         if (s != nullptr) {
+            // The next context is most likely the found symbol's successor: start fetching it
+            // while the statistics are updated.
+            __builtin_prefetch(m_alloc.Base() + s->Successor());
             m_foundState = s;
             const uint8_t symbol = s->symbol;
             if (s == stats) {
@@ -123,11 +172,12 @@ int PpmdModel::CodeSymbol(Coder& coder) {
         m_prevSuccess = 0;
         m_hiBitsFlag = HighBitsFlag(m_foundState->symbol);
         NewMask();
-        for (unsigned i = 0; i < m_minContext->numStats; ++i) m_mask[stats[i].symbol] = m_maskStamp;
+        for (unsigned i = 0; i < c->numStats; ++i) m_mask[stats[i].symbol] = m_maskStamp;
     } else {
-        uint16_t* prob = BinSumm();
-        State* s = m_minContext->OneState();
+        uint16_t* prob = BinSumm(c);
+        State* s = c->OneState();
         if (coder.ChooseBinary(*prob, s)) {
+            __builtin_prefetch(m_alloc.Base() + s->Successor());
             *prob = static_cast<uint16_t>(*prob + 128 - ((*prob + 32) >> 7));
             m_foundState = s;
             const uint8_t symbol = s->symbol;
@@ -142,6 +192,11 @@ int PpmdModel::CodeSymbol(Coder& coder) {
         m_mask[s->symbol] = m_maskStamp;
         m_prevSuccess = 0;
     }
+    return CodeMasked(coder);
+}
+
+template <class Coder>
+int PpmdModel::CodeMasked(Coder& coder) {
     for (;;) {
         const unsigned numMasked = m_minContext->numStats;
         do {
@@ -152,19 +207,20 @@ int PpmdModel::CodeSymbol(Coder& coder) {
         // A suffix holds every symbol of the contexts below it; anything else is a broken model.
         if (m_minContext->numStats < numMasked) Inconsistent();
 
+        // The unmasked states in order, without a branch per state: which ones are masked
+        // follows no pattern a predictor could learn.
         State* ps[256];
         const unsigned n = m_minContext->numStats - numMasked;
-        State* s = Stats(m_minContext);
-        State* const end = s + m_minContext->numStats;
         uint32_t sum = 0;
         unsigned found = 0;
-        for (; found != n; ++s) {
-            if (s == end) Inconsistent();
-            if (m_mask[s->symbol] != m_maskStamp) {
-                sum += s->freq;
-                ps[found++] = s;
-            }
+        State* const end = Stats(m_minContext) + m_minContext->numStats;
+        for (State* s = Stats(m_minContext); s != end; ++s) {
+            const unsigned unmasked = m_mask[s->symbol] != m_maskStamp;
+            ps[found] = s;
+            sum += s->freq & (0u - unmasked);
+            found += unmasked;
         }
+        if (found != n) Inconsistent();
         uint32_t escFreq;
         ppmd::See* see = MakeEscFreq(numMasked, &escFreq);
         State* chosen = coder.ChooseMasked(ps, n, sum, escFreq);

@@ -1,5 +1,6 @@
 // The range decoder of RAR 2.9/3.x PPM blocks: a carry-less coder that keeps the low end of the
-// range and, unlike 7-Zip's PPMd coder, may cut the range short at a 15-bit boundary.
+// range and, unlike the coders of other PPMd containers, may cut the range short at a 15-bit
+// boundary.
 #pragma once
 
 #include <cstdint>
@@ -36,31 +37,39 @@ public:
 
     // Among the n states from s on, whose frequencies and escape add up to total.
     State* ChooseFirst(State* s, unsigned n, uint32_t total) {
-        const uint32_t count = Threshold(total);
+        Scale(total);
+        // Most symbols are the first: that test needs no division.
+        const uint32_t offset = m_code - m_low;
         uint32_t high = s->freq;
-        if (count < high) {
-            Decode(0, high);
+        if (offset < high * m_range) {
+            Narrow(0, high);
             return s;
         }
+        const uint32_t count = offset / m_range;
         for (unsigned i = 1; i < n; ++i) {
             ++s;
             high += s->freq;
             if (high > count) {
-                Decode(high - s->freq, s->freq);
+                Narrow(high - s->freq, s->freq);
                 return s;
             }
         }
         if (count >= total) Damaged();
-        Decode(high, total - high);
+        Narrow(high, total - high);
         return nullptr;
     }
     // The one state of a binary context, chosen with probability size0 / kBinScale.
     bool ChooseBinary(uint32_t size0, const State*) {
-        if (Threshold(kBinScale) < size0) {
-            Decode(0, size0);
+        m_range /= kBinScale;
+        const uint32_t bound = size0 * m_range;
+        if (m_code - m_low < bound) {
+            m_range = bound;
+            Normalize();
             return true;
         }
-        Decode(size0, kBinScale - size0);
+        m_low += bound;
+        m_range *= kBinScale - size0;
+        Normalize();
         return false;
     }
     // Among the n states listed in ps, whose frequencies add up to sum, or the escape.
@@ -72,13 +81,13 @@ public:
             for (unsigned i = 0; i < n; ++i) {
                 high += ps[i]->freq;
                 if (high > count) {
-                    Decode(high - ps[i]->freq, ps[i]->freq);
+                    Narrow(high - ps[i]->freq, ps[i]->freq);
                     return ps[i];
                 }
             }
         }
         if (count >= total) Damaged();
-        Decode(sum, escape);
+        Narrow(sum, escape);
         return nullptr;
     }
 
@@ -91,15 +100,27 @@ private:
 
     [[noreturn]] static void Damaged() { throw RarError(ERAR_BAD_DATA, "damaged PPM data"); }
 
-    uint32_t Threshold(uint32_t total) {
+    // Divides the range among total parts (after which Narrow picks some of them).
+    void Scale(uint32_t total) {
         m_range /= total;
         // Only a damaged model state or stream gets here with a total above the range.
         if (m_range == 0) Damaged();
+    }
+    uint32_t Threshold(uint32_t total) {
+        Scale(total);
         return (m_code - m_low) / m_range;
     }
-    void Decode(uint32_t start, uint32_t size) {
+    void Narrow(uint32_t start, uint32_t size) {
         m_low += start * m_range;
         m_range *= size;
+        Normalize();
+    }
+    void Normalize() {
+        // Most symbols leave the range wide enough.
+        if ((m_low ^ (m_low + m_range)) >= kTop && m_range >= kBottom) return;
+        Refill();
+    }
+    [[gnu::noinline]] void Refill() {
         for (;;) {
             if ((m_low ^ (m_low + m_range)) >= kTop) {
                 if (m_range >= kBottom) break;

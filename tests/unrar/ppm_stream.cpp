@@ -17,36 +17,24 @@ namespace kiv::test {
 
 namespace {
 
-class MemoryInput : public rar::PackedInput {
-public:
-    explicit MemoryInput(std::string_view bytes) : m_bytes(bytes) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::copy_n(m_bytes.data() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::string_view m_bytes;
-    size_t m_pos = 0;
-};
-
 [[noreturn]] void Bad(const std::string& why) {
     throw rar::RarError(ERAR_BAD_DATA, why);
 }
 
 // Copies length bytes from distance back, byte by byte so that a run repeats itself.
-void CopyMatch(std::string& window, std::string& data, size_t distance, size_t length) {
+void CopyMatch(std::string& window, size_t distance, size_t length) {
     if (distance == 0 || distance > window.size()) Bad("match reaches before the data");
-    for (size_t i = 0; i < length; ++i) {
-        const char c = window[window.size() - distance];
-        window.push_back(c);
-        data.push_back(c);
-    }
+    for (size_t i = 0; i < length; ++i) window.push_back(window[window.size() - distance]);
 }
 
 }  // namespace
+
+size_t ByteInput::Read(uint8_t* data, size_t size) {
+    const size_t n = std::min(size, m_bytes.size() - m_pos);
+    std::copy_n(m_bytes.data() + m_pos, n, data);
+    m_pos += n;
+    return n;
+}
 
 std::vector<PackedEntry> ReadPackedEntries(const std::string& archivePath) {
     std::string why;
@@ -151,14 +139,15 @@ bool StartBlock(rar::PpmdDecoder& decoder, rar::BitInput& in, PpmResult& result)
     return true;
 }
 
+// Appends the entry's bytes to window.
 PpmEnd ReadBlocks(rar::PpmdDecoder& decoder, rar::BitInput& in, uint64_t unpSize,
                   std::string& window, PpmResult& result) {
     if (!StartBlock(decoder, in, result)) return PpmEnd::LzBlock;
-    while (result.data.size() < unpSize) {
+    const size_t start = window.size();
+    while (window.size() - start < unpSize) {
         const uint8_t c = decoder.DecodeChar(in);
         if (c != decoder.EscapeChar()) {
             window.push_back(static_cast<char>(c));
-            result.data.push_back(static_cast<char>(c));
             continue;
         }
         switch (decoder.DecodeChar(in)) {
@@ -167,18 +156,17 @@ PpmEnd ReadBlocks(rar::PpmdDecoder& decoder, rar::BitInput& in, uint64_t unpSize
                 break;
             case 1:  // the escape character itself
                 window.push_back(static_cast<char>(c));
-                result.data.push_back(static_cast<char>(c));
                 break;
             case 2:
                 return PpmEnd::EndOfFile;
             case 4: {
                 size_t distance = 0;
                 for (int i = 0; i < 3; ++i) distance = distance << 8 | decoder.DecodeChar(in);
-                CopyMatch(window, result.data, distance + 2, decoder.DecodeChar(in) + 32u);
+                CopyMatch(window, distance + 2, decoder.DecodeChar(in) + 32u);
                 break;
             }
             case 5:
-                CopyMatch(window, result.data, 1, decoder.DecodeChar(in) + 4u);
+                CopyMatch(window, 1, decoder.DecodeChar(in) + 4u);
                 break;
             default:  // filters (3) are the LZ decoder's; nothing else is defined
                 Bad("escape code this reader does not handle");
@@ -191,16 +179,16 @@ PpmEnd ReadBlocks(rar::PpmdDecoder& decoder, rar::BitInput& in, uint64_t unpSize
 
 PpmResult ReadPpmEntry(rar::PpmdDecoder& decoder, std::string_view packed, uint64_t unpSize,
                        std::string& window) {
-    MemoryInput input(packed);
+    ByteInput input(packed);
     rar::BitInput in(input);
     PpmResult result;
+    const size_t start = window.size();
     result.end = ReadBlocks(decoder, in, unpSize, window, result);
     // Reads past the end return zeros, which may pass for an LZ block or any symbol.
     if (in.Overrun()) Bad("PPM data cut short");
-    if (result.data.size() > unpSize) {
-        window.resize(window.size() - (result.data.size() - unpSize));
-        result.data.resize(unpSize);
-    }
+    // A match may run past the entry's end; the bytes beyond it are not the entry's.
+    if (window.size() - start > unpSize) window.resize(start + unpSize);
+    result.data = window.substr(start);
     return result;
 }
 

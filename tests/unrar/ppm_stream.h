@@ -8,10 +8,22 @@
 #include <string_view>
 #include <vector>
 
+#include "unrar/decoder.h"
 #include "unrar/ppmd_h.h"
 #include "unrar/ppmd_model.h"
 
 namespace kiv::test {
+
+// Packed bytes held in memory, handed out as a volume would.
+class ByteInput : public rar::PackedInput {
+public:
+    explicit ByteInput(std::string_view bytes) : m_bytes(bytes) {}
+    size_t Read(uint8_t* data, size_t size) override;
+
+private:
+    std::string_view m_bytes;
+    size_t m_pos = 0;
+};
 
 // The packed bytes of each entry of a single-volume RAR 1.5-4.x file, up to the first damaged
 // header.

@@ -1,7 +1,10 @@
 // The PPMd variant H decoder: RAR's own PPM data from the corpus, streams our model wrote and the
 // peer reads back, model restarts and continued blocks, and damaged input.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "tests/support/shell.h"
@@ -123,23 +126,8 @@ std::string Header(std::initializer_list<uint8_t> bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-class MemoryInput : public rar::PackedInput {
-public:
-    explicit MemoryInput(std::string bytes) : m_bytes(std::move(bytes)) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min(size, m_bytes.size() - m_pos);
-        std::copy_n(m_bytes.data() + m_pos, n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::string m_bytes;
-    size_t m_pos = 0;
-};
-
 int StartCode(PpmdDecoder& decoder, const std::string& bytes) {
-    MemoryInput input(bytes);
+    ByteInput input(bytes);
     rar::BitInput in(input);
     in.Skip(1);
     try {
@@ -154,7 +142,7 @@ TEST(PpmdDecoder, RefusesToContinueAModelThatDoesNotExist) {
     PpmdDecoder decoder;
     // 0x80: the PPM bit, then flags without a restart.
     EXPECT_EQ(StartCode(decoder, Header({0x80, 0, 0, 0, 0, 0})), ERAR_BAD_DATA);
-    MemoryInput none("");
+    ByteInput none("");
     rar::BitInput in(none);
     EXPECT_THROW(decoder.DecodeChar(in), RarError);
 }
@@ -190,6 +178,26 @@ TEST(PpmdDecoder, AfterDamagedDataOnlyARestartMayFollow) {
     window.clear();
     EXPECT_TRUE(SameBytes(ReadPpmEntry(decoder, good, text.size(), window).data, text));
 }
+
+#if !defined(KIV_TEST_ASAN)
+size_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    size_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// A block may declare 256 MiB; what the model never reaches must cost nothing.
+TEST(PpmdDecoder, TouchesOnlyTheModelMemoryItUses) {
+    const std::string text = Words(200000, 9);
+    const std::string packed = Compress(text, {"", 256, 8, 1, -1, 0}, nullptr);
+    const size_t before = ResidentBytes();
+    PpmdDecoder decoder;
+    std::string window;
+    EXPECT_TRUE(SameBytes(ReadPpmEntry(decoder, packed, text.size(), window).data, text));
+    EXPECT_LT(ResidentBytes() - before, size_t{24} << 20);
+}
+#endif
 
 TEST(PpmdDecoder, ModelMemoryChangesBetweenBlocks) {
     // A solid run whose second entry restarts with another memory size and order.

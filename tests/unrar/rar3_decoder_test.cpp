@@ -596,6 +596,30 @@ TEST_F(PpmBlocks, SolidEntryContinuesTheModelAfterItsEndCode) {
               "hello worldhello worldhello worl");
 }
 
+TEST(Rar3PpmRestart, ABlockInsideAnEntryRestartsTheModel) {
+    // The second block restarts the model with another order and escape character, with the same
+    // memory (the model is reused) or more (a new one). A decoder that kept the first model's
+    // statistics, order or escape reads other symbols from the same bits.
+    struct Row {
+        unsigned memoryMiB, order;
+    };
+    for (const Row row : {Row{1, 3}, Row{2, 16}}) {
+        PpmStreamWriter ppm;
+        Rar3Decoder decoder;
+        ppm.StartRestartBlock(1, 6);
+        const std::string first = "first model, order six, first model";
+        for (char c : first) ppm.Put(static_cast<uint8_t>(c));
+        for (uint8_t b : {2, 0}) ppm.Put(b);  // a new block follows
+        ppm.StartRestartBlock(row.memoryMiB, row.order, 7);
+        const std::string second = "second\x02 model, first model";  // 2 is a plain byte now
+        for (char c : second) ppm.Put(static_cast<uint8_t>(c));
+        for (uint8_t b : {7, 1, 7, 2}) ppm.Put(b);  // the new escape character itself, the end
+        const std::string expected = first + second + "\x07";
+        EXPECT_EQ(Decode(decoder, Bytes(ppm.Finish()), Params(expected.size())), expected)
+            << row.memoryMiB << " MiB, order " << row.order;
+    }
+}
+
 TEST_F(PpmBlocks, NonSolidEntryCannotContinueAModel) {
     ppm.StartRestartBlock(1, 6);
     PutText("hello");

@@ -23,9 +23,10 @@
 namespace kiv::corpus {
 
 // Whether every generation must already decode: while a decoder is still being written, the
-// entries of its generation are listed as pending instead of failing the run. Switching this
-// to true requires every compressed entry unar extracts (RAR 1.5 and 2.0 aside) to come out.
-inline constexpr bool kEveryGenerationRequired = false;
+// entries of its generation are listed as pending instead of failing the run. With the RAR
+// 2.9/3.x and 5.0 decoders in, every compressed entry unar extracts (RAR 1.5 and 2.0 aside) must
+// come out.
+inline constexpr bool kEveryGenerationRequired = true;
 
 // How the corpus tests treat a compressed entry of unpack version `unpVer`.
 enum class Generation {

@@ -209,6 +209,8 @@ bool TUnRAR::ProcessEntry(void* handle, bool test) {
     m_fileSize = SaturatingAdd(0, folder ? m_header.UnpSize : TakeEntrySize(m_header.UnpSize));
     m_fileBytesLeft = m_fileSize;
     if (m_header.Flags & kEncryptedFlag) {
+        // The password question and a failure name this entry, not the one before it.
+        SetDestinationName(NormalizeStoredName(m_header.FileName));
         if (!ProcessEncrypted(handle)) {
             FileSpec()->Clear();
             ReportError(ErrorReport::ForFile(FileName(), msg::InvalidPassword));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/err_msgs.h"
+#include "archive/wildcard.h"
 #include "tests/archive/rar_blocks.h"
 #include "tests/archive/support.h"
 
@@ -352,6 +353,7 @@ TEST_F(FakeRuns, AnEncryptedEntryWithoutPasswordHandlerEndsTheRun) {
                    "entry name=a size=1 chunks=1\nentry name=b size=1 flags=4 chunks=1\n", log, 1);
     ASSERT_EQ(log.errors.size(), 1u);
     EXPECT_EQ(log.errors[0].code, msg::InvalidPassword);
+    EXPECT_EQ(log.errors[0].fn, "b");  // not the entry before it
     EXPECT_EQ(rar->FileSpec()->Count(), 0);
 }
 
@@ -362,12 +364,16 @@ TEST_F(FakeRuns, PasswordsAreTriedAsOftenAsAllowedAndTheFailureReportedOnce) {
     EventLog log;
     log.Attach(*rar);
     int asked = 0;
-    rar->SetOnGetPassword([&](TObject*, const std::string&, std::string& password, bool& again) {
-        password = "pw" + std::to_string(++asked);
-        again = true;
-    });
+    std::vector<std::string> askedFor;
+    rar->SetOnGetPassword(
+        [&](TObject*, const std::string& name, std::string& password, bool& again) {
+            askedFor.emplace_back(FileNamePart(name));
+            password = "pw" + std::to_string(++asked);
+            again = true;
+        });
     rar->Extract();
     EXPECT_EQ(asked, 3);
+    EXPECT_EQ(askedFor, std::vector<std::string>(3, "a"));
     const std::string calls = m_fake->Log();
     EXPECT_TRUE(Contains(calls, "password pw1\n") && Contains(calls, "password pw3\n")) << calls;
     ASSERT_EQ(log.errors.size(), 1u);

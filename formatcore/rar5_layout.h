@@ -43,7 +43,7 @@ constexpr std::uint64_t kCompressionMethodMask = 0x0007;
 // 32nds of it, so that sizes between the powers of two can be declared.
 constexpr unsigned kCompressionDictionaryShift = 10, kCompressionFractionShift = 15;
 constexpr std::uint64_t kCompressionDictionaryMask = 0x001F, kCompressionFractionMask = 0x001F;
-constexpr std::uint64_t kMinDictionary = 128 * 1024;
+constexpr std::uint64_t kMinDictionary = std::uint64_t{128} * 1024;
 
 constexpr std::uint64_t kHostWindows = 0, kHostUnix = 1;
 

@@ -4,7 +4,7 @@
 namespace kiv::rar {
 
 namespace {
-constexpr size_t kBufferSize = 64 * 1024;
+constexpr size_t kBufferSize = size_t{64} * 1024;
 }
 
 BitInput::BitInput(PackedInput& in) : m_in(in), m_buffer(kBufferSize) {}
@@ -19,7 +19,7 @@ void BitInput::Refill() {
         m_acc |= v >> m_count;
         m_pos += bytes;
         m_count += 8 * bytes;
-        m_delivered += 8 * bytes;
+        m_delivered += uint64_t{8} * bytes;
         return;
     }
     while (m_count <= 56) {

@@ -33,7 +33,7 @@ uint64_t RoundUpToPowerOfTwo(uint64_t n) {
 
 size_t WindowSizeFor(const DecodeParams& p) {
     // Below this a window is cheap, and the decoders' own look-ahead never runs past it.
-    constexpr uint64_t kMinWindow = 256 * 1024;
+    constexpr uint64_t kMinWindow = uint64_t{256} * 1024;
     uint64_t size = RoundUpToPowerOfTwo(p.dictionarySize == 0 ? kMinWindow : p.dictionarySize);
     if (!p.solid && !p.solidArchive && !p.unknownSize) {
         size = std::min(size, RoundUpToPowerOfTwo(p.unpSize));

@@ -8,7 +8,7 @@ namespace kiv::rar {
 
 namespace {
 // The data callback never sees more than this at once.
-constexpr size_t kCallbackChunk = 1024 * 1024;
+constexpr size_t kCallbackChunk = size_t{1024} * 1024;
 }  // namespace
 
 EntrySink::EntrySink(std::string name, DataCheck& check, OutputFile* out, PROCESSDATAPROC callback,

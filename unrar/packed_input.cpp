@@ -68,7 +68,7 @@ void PartsInput::Drain() {
     std::vector<uint8_t> scratch;
     // The rest of an unsplit part needs reading only for the CRC of its bytes.
     while (m_part.splitAfter || (m_left > 0 && m_partCrc)) {
-        if (scratch.empty()) scratch.resize(64 * 1024);
+        if (scratch.empty()) scratch.resize(size_t{64} * 1024);
         if (Read(scratch.data(), scratch.size()) == 0) break;
     }
 }

@@ -17,6 +17,11 @@ namespace {
 
 constexpr size_t kHugePage = 2 << 20;
 
+// The bytes of `units` units, counted in the address width.
+constexpr size_t UnitBytes(unsigned units) {
+    return size_t{units} * kUnitSize;
+}
+
 // A free block while the free blocks are merged; it overlays the block's first unit. A stamp of
 // zero marks a free block: in a used unit the same two bytes hold a context's symbol count or a
 // symbol and its non-zero frequency, never zero.
@@ -60,13 +65,13 @@ void SubAllocator::Reset() {
     std::memset(m_freeList, 0, sizeof(m_freeList));
     m_text = m_base + m_alignOffset;
     m_hiUnit = m_text + m_size;
-    m_loUnit = m_unitsStart = m_hiUnit - m_size / 8 / kUnitSize * 7 * kUnitSize;
+    m_loUnit = m_unitsStart = m_hiUnit - UnitBytes(m_size / 8 / kUnitSize * 7);
     m_glueCount = 0;
 }
 
 void* SubAllocator::TakeLowUnits(unsigned nu) {
     void* p = m_loUnit;
-    m_loUnit += nu * kUnitSize;
+    m_loUnit += UnitBytes(nu);
     return p;
 }
 
@@ -88,12 +93,12 @@ void* SubAllocator::RemoveNode(unsigned index) {
 
 void SubAllocator::SplitBlock(void* p, unsigned oldIndex, unsigned newIndex) {
     const unsigned nu = IndexToUnits(oldIndex) - IndexToUnits(newIndex);
-    uint8_t* rest = static_cast<uint8_t*>(p) + IndexToUnits(newIndex) * kUnitSize;
+    uint8_t* rest = static_cast<uint8_t*>(p) + UnitBytes(IndexToUnits(newIndex));
     unsigned index = UnitsToIndex(nu);
     if (IndexToUnits(index) != nu) {
         // No class fits the rest exactly: free the largest class below it and the small tail.
         const unsigned k = IndexToUnits(--index);
-        InsertNode(rest + k * kUnitSize, nu - k - 1);
+        InsertNode(rest + UnitBytes(k), nu - k - 1);
     }
     InsertNode(rest, index);
 }
@@ -199,7 +204,7 @@ void* SubAllocator::ExpandUnits(void* old, unsigned oldNU) {
     if (i0 == UnitsToIndex(oldNU + 1)) return old;
     void* p = AllocIndex(i0 + 1);
     if (p == nullptr) return nullptr;
-    std::memcpy(p, old, oldNU * kUnitSize);
+    std::memcpy(p, old, UnitBytes(oldNU));
     InsertNode(old, i0);
     return p;
 }
@@ -210,7 +215,7 @@ void* SubAllocator::ShrinkUnits(void* old, unsigned oldNU, unsigned newNU) {
     if (i0 == i1) return old;
     if (m_freeList[i1] != 0) {
         void* p = RemoveNode(i1);
-        std::memcpy(p, old, newNU * kUnitSize);
+        std::memcpy(p, old, UnitBytes(newNU));
         InsertNode(old, i0);
         return p;
     }

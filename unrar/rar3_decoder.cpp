@@ -19,7 +19,7 @@ using rar3::FilterBlock;
 using rar3::FilterKind;
 
 // Distances of the format reach 4 MiB whatever dictionary the header declares.
-constexpr uint64_t kMaxDictionary = 4 * 1024 * 1024;
+constexpr uint64_t kMaxDictionary = uint64_t{4} * 1024 * 1024;
 // More than the longest match (PPM's 287 bytes): decoding stops this far before bytes not yet
 // handed on would be overwritten.
 constexpr uint64_t kOvershoot = 512;

@@ -163,7 +163,9 @@ public:
             m_error[1 + 2 * k] += std::abs(error - m_delta[k]);
             m_error[2 + 2 * k] += std::abs(error + m_delta[k]);
         }
-        m_lastDelta = static_cast<int8_t>(byte - m_last);
+        // The step from the last sample as the signed byte it wraps to.
+        const int step = (byte - m_last) & 0xFF;
+        m_lastDelta = step < 0x80 ? step : step - 0x100;
         m_last = byte;
         if ((m_count++ & 0x1F) == 0) Adapt();
         return byte;

@@ -29,7 +29,7 @@ constexpr size_t kMaxTableLengths =
 // The longest match: length slot 43 with all its extra bits set, plus 3 for a far distance.
 constexpr uint32_t kMaxMatch = 4100;
 // Decoded bytes are handed on at least this often, while they are still in the cache.
-constexpr uint64_t kBatch = 1024 * 1024;
+constexpr uint64_t kBatch = uint64_t{1024} * 1024;
 // Filters waiting for their stretch; a stream announcing more is refused as damage.
 constexpr size_t kMaxPendingFilters = 8192;
 

@@ -13,7 +13,7 @@ namespace {
 
 // Large enough that each read and write costs little per byte, small enough to stay in the
 // processor's caches between the read, the checks and the write.
-constexpr size_t kChunk = 1024 * 1024;
+constexpr size_t kChunk = size_t{1024} * 1024;
 
 class StoredDecoder : public Decoder {
 public:

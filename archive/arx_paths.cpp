@@ -1,7 +1,11 @@
 // Destination names, folder creation, DOS dates and percentages.
 #include "archive/arx_paths.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cfenv>
 #include <cmath>
@@ -92,6 +96,81 @@ void MakeDirectories(const std::string& folder) {
     if (!parent.empty() && parent != name) MakeDirectories(parent);
     // A failure shows when the file inside it is written.
     (void)platform::CreateDirectory(name);
+}
+
+namespace {
+
+// One open folder, closed when it goes.
+class FolderHandle {
+public:
+    explicit FolderHandle(int fd) : m_fd(fd) {}
+    ~FolderHandle() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    FolderHandle(FolderHandle&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    FolderHandle& operator=(FolderHandle&& other) noexcept {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+    bool Valid() const { return m_fd >= 0; }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+constexpr int kFolderOpen = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// The folder `name` inside `parent`, created when missing; invalid with `error` set otherwise.
+FolderHandle Step(const FolderHandle& parent, const std::string& name, int& error) {
+    FolderHandle next(::openat(parent.Get(), name.c_str(), kFolderOpen));
+    if (!next.Valid() && errno == ENOENT) {
+        if (::mkdirat(parent.Get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = errno;
+            return next;
+        }
+        next = FolderHandle(::openat(parent.Get(), name.c_str(), kFolderOpen));
+    }
+    if (!next.Valid()) {
+        error = errno;
+        // A link where a folder belongs is refused, not followed.
+        if (error == ELOOP) error = EPERM;
+    }
+    return next;
+}
+
+}  // namespace
+
+bool PrepareDestinationBelow(const std::string& base, const std::string& relative, int& error) {
+    error = 0;
+    MakeDirectories(base);
+    FolderHandle folder(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.Valid()) {
+        error = errno;
+        return false;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = relative.find('/', start);
+        if (slash == std::string::npos) break;
+        const std::string name = relative.substr(start, slash - start);
+        start = slash + 1;
+        if (name.empty() || name == ".") continue;
+        FolderHandle next = Step(folder, name, error);
+        if (!next.Valid()) return false;
+        folder = std::move(next);
+    }
+    const std::string file = relative.substr(start);
+    struct stat info {};
+    if (::fstatat(folder.Get(), file.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0) {
+        // A read-only file must still be replaceable; failing here is no failure of the entry.
+        (void)::fchmodat(folder.Get(), file.c_str(), (info.st_mode & 07777) | S_IWUSR,
+                         AT_SYMLINK_NOFOLLOW);
+    }
+    return true;
 }
 
 bool DirExists(const std::string& folder) {

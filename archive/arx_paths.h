@@ -33,6 +33,14 @@ bool DestinationIsSafe(std::string_view storedName, const std::string& destinati
 // Throws kiv::Exception with the text of 25153 for an empty name.
 void MakeDirectories(const std::string& folder);
 
+// Prepares the destination `base` + `relative` (base absolute with a trailing '/', relative a
+// file path below it) for writing: creates base as named when it is missing, then the folders
+// of relative below it one at a time from a descriptor of the folder above, never following a
+// symbolic link (a link or another non-folder on the way is refused with EPERM), and gives an
+// existing regular file of that name owner write permission so that it can be replaced. False
+// with the errno of the failing call in `error` when a folder cannot be reached or made.
+bool PrepareDestinationBelow(const std::string& base, const std::string& relative, int& error);
+
 // True for an empty name and for an existing folder.
 bool DirExists(const std::string& folder);
 

@@ -21,6 +21,13 @@ public:
         return ErrorReport(std::move(volumeName), std::to_string(volumeNumber), code);
     }
 
+    // The same report with an extra message: the system's reason for a failure.
+    ErrorReport WithExtra(std::string extra) const {
+        ErrorReport explained = *this;
+        explained.m_extra = std::move(extra);
+        return explained;
+    }
+
     // The same report naming `fileName` instead.
     ErrorReport Naming(std::string fileName) const {
         ErrorReport renamed = *this;
@@ -29,7 +36,8 @@ public:
     }
 
     const std::string& FileName() const { return m_fileName; }
-    // Empty in every report the engine makes; OnError still passes it on.
+    // The system's reason where the engine has one (a file that cannot be created or written,
+    // a folder that cannot be made); empty otherwise.
     const std::string& Extra() const { return m_extra; }
     const std::string& VolumeId() const { return m_volumeId; }
     int Code() const { return m_code; }

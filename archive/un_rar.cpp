@@ -2,10 +2,12 @@
 #include "archive/un_rar.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -27,6 +29,8 @@ constexpr unsigned kEncryptedFlag = 0x04;
 // the bit belongs to the dictionary size, and a folder has all of 0xE0.
 constexpr unsigned kRar5FolderFlag = 0x20;
 constexpr unsigned kFirstRar5Version = 50;
+// The result ExtractWanted gives when the entry's folder could not be made; no library code.
+constexpr int kFolderNotMade = -1;
 // How far TakeEntrySize looks ahead for an entry whose size agrees.
 constexpr std::size_t kSizeSearchWindow = 4096;
 // Password prompts answered with an empty password that are tolerated for one entry.
@@ -65,11 +69,6 @@ std::vector<char> CString(const std::string& text) {
     std::vector<char> buffer(text.begin(), text.end());
     buffer.push_back('\0');
     return buffer;
-}
-
-std::string WithoutTrailingSlash(std::string folder) {
-    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
 }
 
 }  // namespace
@@ -210,6 +209,8 @@ bool TUnRAR::ProcessEntry(void* handle, bool test) {
     m_fileSize = SaturatingAdd(0, folder ? m_header.UnpSize : TakeEntrySize(m_header.UnpSize));
     m_fileBytesLeft = m_fileSize;
     if (m_header.Flags & kEncryptedFlag) {
+        // The password question and a failure name this entry, not the one before it.
+        SetDestinationName(NormalizeStoredName(m_header.FileName));
         if (!ProcessEncrypted(handle)) {
             FileSpec()->Clear();
             ReportError(ErrorReport::ForFile(FileName(), msg::InvalidPassword));
@@ -239,13 +240,20 @@ std::optional<int> TUnRAR::ExtractWanted(void* handle, const std::string& name) 
         Skip(handle);
         return std::nullopt;
     }
-    const std::string folder = FolderPart(FileName());
-    if (DiskTarget() && !DirExists(WithoutTrailingSlash(folder))) MakeDirectories(folder);
-    // A read-only destination must still be replaceable; a missing one is no failure.
-    if (m_operation == RAR_EXTRACT) {
-        (void)platform::SetFileAttributes(FileName(), platform::FileAttribute::Archive);
+    // The library is handed the target folder as the one it may trust: everything below it,
+    // the entry's folders too, is reached from there without following a link that another
+    // process may have put on the way since the check above.
+    const std::string base = DestinationBase();
+    if (DiskTarget() && m_operation == RAR_EXTRACT) {
+        int error = 0;
+        if (!PrepareDestinationBelow(base, FileName().substr(base.size()), error)) {
+            Skip(handle);
+            m_lastError = error;
+            return kFolderNotMade;
+        }
     }
-    return ProcessFile(handle, m_operation, folder, FileName());
+    return ProcessFile(handle, m_operation, DiskTarget() ? base : FolderPart(FileName()),
+                       FileName());
 }
 
 void TUnRAR::Skip(void* handle) {
@@ -261,9 +269,45 @@ bool TUnRAR::EndFile(const std::string& name, int rc) {
     if (OnEnd()) {
         OnEnd()(this, DiskTarget() ? FileName() : name, verdict);
     } else if (!verdict) {
-        ReportError(ErrorReport::ForFile(FileName(), msg::CrcFailed));
+        ReportError(EntryFailure(rc));
     }
-    return verdict;
+    // A link is passed over (the library never creates one); the entries after it still come.
+    return verdict || rc == ERAR_EREFERENCE;
+}
+
+ErrorReport TUnRAR::EntryFailure(int rc) const {
+    const auto withReason = [&](int code) {
+        const ErrorReport report = ErrorReport::ForFile(FileName(), code);
+        return m_lastError != 0 ? report.WithExtra(std::generic_category().message(m_lastError))
+                                : report;
+    };
+    switch (rc) {
+        case kFolderNotMade:
+            return withReason(msg::ErrorCreatingDir);
+        case ERAR_ECREATE:
+        case ERAR_EWRITE:
+            if (m_lastError == ENOSPC || m_lastError == EDQUOT) {
+                return ErrorReport::ForFile(FileName(), msg::DiskFull);
+            }
+            return withReason(msg::ErrorWriting);
+        case ERAR_UNKNOWN_FORMAT:
+            return ErrorReport::ForFile(FileName(), msg::UnsupportedMethod);
+        case ERAR_EREFERENCE:
+            return ErrorReport::ForFile(FileName(), msg::SkippedFile);
+        case ERAR_BAD_DATA:
+            return ErrorReport::ForFile(FileName(), msg::CrcFailed);
+        case ERAR_EOPEN:
+            // The next volume could not be had: the entry it continues is cut off.
+            return ErrorReport::ForFile(FileName(), msg::BrokenVolumeChain);
+        case ERAR_SMALL_BUF:
+            return ErrorReport::ForFile(FileName(), msg::InvalidFileName);
+        case ERAR_BAD_PASSWORD:
+            return ErrorReport::ForFile(FileName(), msg::InvalidPassword);
+        default: {
+            const int code = MapLibraryError(rc);
+            return ErrorReport::ForFile(FileName(), code != 0 ? code : msg::CorruptInput);
+        }
+    }
 }
 
 bool TUnRAR::ProcessEncrypted(void* handle) {
@@ -322,6 +366,8 @@ int TUnRAR::ProcessFile(void* handle, int operation, const std::string& destPath
     std::vector<char> path = CString(destPath);
     std::vector<char> name = CString(destName);
     const int rc = RarLibrary().RARProcessFile(handle, operation, path.data(), name.data());
+    // Taken at once: the library leaves the reason of a create or write failure in errno.
+    m_lastError = rc == ERAR_ECREATE || rc == ERAR_EWRITE ? errno : 0;
     AfterLibraryCall();
     return rc;
 }

@@ -52,7 +52,11 @@ private:
     // over, extracted, or failed for another reason (reported like any entry). Exceptions from
     // handlers and callbacks pass through.
     bool ProcessEncrypted(void* handle);
+    // The verdict on a processed entry, reported through OnEnd or, for a failure, OnError with
+    // the message of what went wrong. False ends the run; a link passed over does not.
     bool EndFile(const std::string& name, int rc);
+    // The report of a failed entry: its message code and the system's reason where there is one.
+    ErrorReport EntryFailure(int rc) const;
     void Skip(void* handle);
 
     int ReadHeader(void* handle);
@@ -97,6 +101,8 @@ private:
     // A volume accepted while it was missing; its notice after opening is not asked again.
     std::string m_acceptedMissing;
     std::exception_ptr m_callbackFailure;
+    // errno as the library left it after the last RARProcessFile, or as the folder walk left it.
+    int m_lastError = 0;
 };
 
 // The message code for a library result code (0 for codes without one).

@@ -80,8 +80,11 @@ void TZipCommon::SetDestinationName(const std::string& name) {
 
 bool TZipCommon::DestinationIsSafe(const std::string& name) const {
     const std::string stored = RemoveDriveAndRoot(WithSlashes(name));
-    const std::string base = AbsoluteFolder(m_extractDir, CurrentFolderOrRoot());
-    return kiv::DestinationIsSafe(stored, m_fileName, base);
+    return kiv::DestinationIsSafe(stored, m_fileName, DestinationBase());
+}
+
+std::string TZipCommon::DestinationBase() const {
+    return AbsoluteFolder(m_extractDir, CurrentFolderOrRoot());
 }
 
 TDateTime TZipCommon::DosDateToDateTime(std::uint32_t value) const {

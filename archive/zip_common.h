@@ -112,6 +112,8 @@ public:
     // Whether the destination in FileName keeps the stored name inside ExtractDir (see
     // DestinationIsSafe). Call after SetDestinationName.
     bool DestinationIsSafe(const std::string& name) const;
+    // The folder every destination lies below: ExtractDir made absolute, with a trailing '/'.
+    std::string DestinationBase() const;
 
     virtual TDateTime DosDateToDateTime(std::uint32_t value) const;
 

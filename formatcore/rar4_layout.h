@@ -31,6 +31,11 @@ constexpr std::uint16_t kFileSplitBefore = 0x0001, kFileSplitAfter = 0x0002,
                         kFileLarge = 0x0100, kFileUnicode = 0x0200;
 constexpr std::uint16_t kEndNextVolume = 0x0001, kEndDataCrc = 0x0002, kEndVolumeNumber = 0x0008;
 
+// The dictionary of RAR 2.0 and later: 64 KiB shifted left by the three bits under
+// kFileDirectoryMask (all three set marks a folder instead); RAR 1.5 always uses 64 KiB.
+constexpr unsigned kFileDictionaryShift = 5;
+constexpr std::uint32_t kMinDictionary = 64 * 1024;
+
 // Host systems and the stored method.
 constexpr std::uint8_t kHostMsDos = 0, kHostWindows = 2, kHostUnix = 3;
 constexpr std::uint8_t kMethodStored = 0x30;

@@ -73,4 +73,14 @@ std::uint32_t Rar4Host(std::uint64_t host) {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(host, 255));
 }
 
+std::uint64_t DictionarySize(std::uint64_t compression) {
+    const unsigned exponent = static_cast<unsigned>((compression >> kCompressionDictionaryShift) &
+                                                    kCompressionDictionaryMask);
+    const std::uint64_t base = kMinDictionary << exponent;
+    if ((compression & kCompressionVersionMask) == 0) return base;
+    const std::uint64_t fraction =
+        (compression >> kCompressionFractionShift) & kCompressionFractionMask;
+    return base + fraction * (base / 32);
+}
+
 }  // namespace kiv::format::rar5

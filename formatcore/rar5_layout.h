@@ -38,6 +38,12 @@ constexpr std::uint64_t kEndNotLast = 0x0001;
 constexpr std::uint64_t kCompressionVersionMask = 0x003F, kCompressionSolid = 0x0040;
 constexpr unsigned kCompressionMethodShift = 7;
 constexpr std::uint64_t kCompressionMethodMask = 0x0007;
+// The dictionary: 128 KiB shifted left by the 5-bit exponent (4 bits in the first algorithm
+// version, which ends at 4 GiB); from algorithm version 1 on, a 5-bit fraction adds that many
+// 32nds of it, so that sizes between the powers of two can be declared.
+constexpr unsigned kCompressionDictionaryShift = 10, kCompressionFractionShift = 15;
+constexpr std::uint64_t kCompressionDictionaryMask = 0x001F, kCompressionFractionMask = 0x001F;
+constexpr std::uint64_t kMinDictionary = std::uint64_t{128} * 1024;
 
 constexpr std::uint64_t kHostWindows = 0, kHostUnix = 1;
 
@@ -83,5 +89,8 @@ std::optional<FileFields> ReadFileFields(FieldCursor& c);
 // The RAR 1.5-4.x host number of a RAR 5.0 host: Windows 2, Unix 3; other values as they are,
 // with those past 255 held at 255 so that no unknown host passes for a known one.
 std::uint32_t Rar4Host(std::uint64_t host);
+
+// The dictionary size in bytes a file header's compression field declares.
+std::uint64_t DictionarySize(std::uint64_t compression);
 
 }  // namespace kiv::format::rar5

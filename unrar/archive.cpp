@@ -1,28 +1,47 @@
 // One open archive handle behind the C interface: header walk, skip, test and extraction.
 #include "unrar/archive.h"
 
-#include <algorithm>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "formatcore/dos_time.h"
 #include "unrar/data_check.h"
+#include "unrar/entry_sink.h"
 #include "unrar/name_codec.h"
 #include "unrar/output_file.h"
+#include "unrar/packed_input.h"
 #include "unrar/rar_error.h"
-#include "unrar/volume_io.h"
+#include "unrar/stored_decoder.h"
 
 namespace kiv::rar {
 
 namespace {
 
 constexpr uint64_t kMaxEntries = 1u << 20;
-constexpr size_t kChunk = size_t{1024} * 1024;
 constexpr size_t kNameField = 260;
+constexpr uint32_t kHostUnix = 3;
 
 void CopyField(char (&field)[kNameField], const std::string& text) {
     std::string cut = CutUtf8(text, kNameField - 1);
     std::memset(field, 0, kNameField);
     std::memcpy(field, cut.data(), cut.size());
+}
+
+// Entries of one generation share a decoder; a solid run never changes generation.
+uint32_t Generation(uint32_t unpVer) {
+    if (unpVer == 26) return 20;
+    if (unpVer == 36) return 29;
+    return unpVer;
+}
+
+// The permissions an extracted file is created with (the umask applies): a Unix-made entry's
+// own, without set-id and sticky bits; otherwise read-write, or read-only for the read-only
+// attribute.
+mode_t ModeFor(const EntryHeader& e) {
+    if (e.hostOs == kHostUnix) return static_cast<mode_t>(e.attr & 0777);
+    return (e.attr & 1) != 0 ? 0444 : 0666;
 }
 
 }  // namespace
@@ -77,8 +96,11 @@ int Archive::ReadHeaderOrThrow(RARHeaderData& header) {
     if (m_fatal != 0) return m_fatal;
     if (m_ended) return ERAR_END_ARCHIVE;
     if (m_current) {
-        m_unfinished = m_current->entry;
+        // Passed over without a call for it: a skip.
+        const EntryHeader skipped = m_current->entry;
         m_current.reset();
+        m_unfinished = skipped;
+        PassOver(skipped);
     }
     FinishUnfinished();
     while (true) {
@@ -132,6 +154,8 @@ void Archive::Fill(RARHeaderData& header, const Current& current) const {
 }
 
 int Archive::ProcessFile(int operation, const char* destPath, const char* destName) {
+    int code = 0;
+    int systemError = 0;
     try {
         if (m_fatal != 0) return m_fatal;
         if (!m_current) return ERAR_UNKNOWN;
@@ -139,14 +163,19 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
         m_current.reset();
         m_unfinished = current.entry;
         if (operation == RAR_SKIP) {
+            PassOver(current.entry);
             FinishUnfinished();
             return 0;
         }
         if (operation != RAR_TEST && operation != RAR_EXTRACT) return ERAR_UNKNOWN;
         return TestOrExtract(current, operation, destPath, destName);
     } catch (const RarError& e) {
-        return e.Code();
+        code = e.Code();
+        systemError = e.SystemError();
     }
+    // Set last, after every clean-up, so that the caller finds it.
+    if (systemError != 0) errno = systemError;
+    return code;
 }
 
 int Archive::TestOrExtract(const Current& current, int operation, const char* destPath,
@@ -159,73 +188,128 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
         return 0;
     }
     if (e.encrypted) return ERAR_MISSING_PASSWORD;
-    if (!e.stored || e.specialFile) return ERAR_UNKNOWN_FORMAT;
     if (m_mode == RAR_OM_LIST_INCSPLIT && (e.splitBefore || e.splitAfter)) return ERAR_UNKNOWN;
-    if (operation == RAR_EXTRACT && current.nameCut) return ERAR_SMALL_BUF;
-
+    // Links, devices and fifos are never created; their data may still feed a solid stream.
+    if (e.specialFile) {
+        PassOver(e);
+        return ERAR_EREFERENCE;
+    }
+    if (operation == RAR_EXTRACT && current.nameCut) {
+        PassOver(e);
+        return ERAR_SMALL_BUF;
+    }
     std::unique_ptr<OutputFile> out;
     if (operation == RAR_EXTRACT) {
-        out = OutputFile::Create(ResolveDestination(path, name, e.name), m_volumes.Volumes());
-    }
-    const bool blake2 = m_volumes.Info().format == RarFormat::Rar5 && (!e.hasCrc || e.hasBlake2);
-    DataCheck whole(false, blake2);
-    uint64_t total = 0;
-    EntryHeader part = e;
-    while (true) {
-        DataCheck partCheck(true, false);
-        const uint64_t before = total;
-        CopyPart(part, whole, partCheck, out.get(), total);
-        whole.AppendCrc(partCheck.Crc(), total - before);
-        if (!part.splitAfter) break;
-        if (part.hasCrc && partCheck.Crc() != part.crc) {
-            throw RarError(ERAR_BAD_DATA, e.name + ": checksum mismatch in a volume's part");
+        try {
+            out = OutputFile::Create(ResolveDestination(path, name, e.name), m_volumes.Volumes(),
+                                     ModeFor(e));
+        } catch (const RarError&) {
+            PassOver(e);
+            throw;
         }
-        AdvanceVolume(&part);
-        part = NextBlock().entry;
-        m_unfinished = part;
     }
-    m_unfinished.reset();
-    if (!e.unknownSize && total != e.unpSize) {
-        throw RarError(ERAR_BAD_DATA, e.name + ": data size differs from the header");
-    }
-    if (part.hasCrc && whole.Crc() != part.crc) {
-        throw RarError(ERAR_BAD_DATA, e.name + ": CRC-32 mismatch");
-    }
-    if (part.hasBlake2 && blake2 && whole.Blake2() != part.blake2) {
-        throw RarError(ERAR_BAD_DATA, e.name + ": BLAKE2sp mismatch");
-    }
+    DecodeEntry(e, out.get(), true);
     if (out) {
         struct timespec mtime {};
         mtime.tv_sec =
             static_cast<time_t>(e.hasUnixTime ? e.mtimeSec : format::DosToUnixTime(e.dosTime));
         mtime.tv_nsec = e.hasUnixTime ? static_cast<long>(e.mtimeNsec) : 0;
         const bool haveTime = e.hasUnixTime || e.dosTime != 0;
-        out->Commit(e.hostOs == 3, e.attr, (e.attr & 1) != 0, haveTime ? &mtime : nullptr);
+        out->Commit(haveTime ? &mtime : nullptr);
     }
     return 0;
 }
 
-void Archive::CopyPart(const EntryHeader& part, DataCheck& whole, DataCheck& partCheck,
-                       OutputFile* out, uint64_t& total) {
-    if (m_buffer.empty()) m_buffer.resize(kChunk);
-    const format::ByteSource& volume = m_volumes.Current();
-    uint64_t offset = part.dataOffset;
-    uint64_t left = part.packSize;
-    while (left > 0) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
-        if (!ReadVolume(volume, offset, m_buffer.data(), n)) {
-            throw RarError(ERAR_EREAD,
-                           part.name + ": data cut short in " + m_volumes.CurrentName());
-        }
-        whole.Update(m_buffer.data(), n);
-        partCheck.Update(m_buffer.data(), n);
-        if (out) out->Write(m_buffer.data(), n);
-        if (m_processData && m_processData(m_buffer.data(), static_cast<int>(n)) == 0) {
-            throw RarError(ERAR_UNKNOWN, part.name + ": stopped by the data callback");
-        }
-        offset += n;
-        left -= n;
-        total += n;
+bool Archive::CarriesSolidState(const EntryHeader& e) const {
+    return m_mode == RAR_OM_EXTRACT && m_volumes.Info().solid && !e.stored && !e.directory &&
+           !e.encrypted && !e.splitBefore;
+}
+
+void Archive::PassOver(const EntryHeader& e) {
+    if (!CarriesSolidState(e)) return;
+    try {
+        DecodeEntry(e, nullptr, false);
+    } catch (const RarError&) {
+        // The solid run ends here (DecodeEntry dropped its decoder); the walk goes on unless
+        // the volumes cannot be followed.
+        if (m_fatal != 0) throw;
+    }
+}
+
+DecodeParams Archive::ParamsFor(const EntryHeader& e) const {
+    DecodeParams p;
+    p.unpVer = e.unpVer;
+    p.unpSize = e.unpSize;
+    p.unknownSize = e.unknownSize;
+    p.dictionarySize = e.dictionarySize;
+    // RAR 1.5 headers have no solid flag of their own: in a solid archive every entry after the
+    // first continues the stream.
+    p.solid = e.unpVer < 20 ? m_volumes.Info().solid && m_decoder != nullptr &&
+                                  m_decoderGeneration == Generation(e.unpVer)
+                            : e.solid;
+    p.solidArchive = m_volumes.Info().solid || e.solid;
+    return p;
+}
+
+Decoder& Archive::DecoderFor(const EntryHeader& e, const DecodeParams& p) {
+    if (e.stored) {
+        if (!m_stored) m_stored = CreateStoredDecoder();
+        return *m_stored;
+    }
+    const auto create = [&] { return m_decoderFactory ? m_decoderFactory(p) : CreateDecoder(p); };
+    const uint32_t generation = Generation(e.unpVer);
+    if (p.solid && m_decoder && m_decoderGeneration == generation) return *m_decoder;
+    m_decoder.reset();
+    std::unique_ptr<Decoder> made = create();
+    if (!made) {
+        throw RarError(ERAR_UNKNOWN_FORMAT, e.name + ": the compression of unpack version " +
+                                                std::to_string(e.unpVer) + " is not supported");
+    }
+    if (p.solid) {
+        throw RarError(
+            ERAR_BAD_DATA,
+            e.name + ": continues a solid stream whose earlier entries were not decoded");
+    }
+    m_decoder = std::move(made);
+    m_decoderGeneration = generation;
+    return *m_decoder;
+}
+
+void Archive::DecodeEntry(const EntryHeader& e, OutputFile* out, bool deliver) {
+    const bool blake2 = m_volumes.Info().format == RarFormat::Rar5 && (!e.hasCrc || e.hasBlake2);
+    const DecodeParams p = ParamsFor(e);
+    Decoder& decoder = DecoderFor(e, p);
+    PartsInput input(m_volumes, e, e.stored, [this](const EntryHeader& finished) {
+        AdvanceVolume(&finished);
+        EntryHeader next = NextBlock().entry;
+        m_unfinished = next;
+        return next;
+    });
+    // A stored entry's CRC-32 is that of its packed bytes, taken as they are read.
+    DataCheck check(!e.stored, blake2);
+    const std::optional<uint64_t> limit =
+        e.unknownSize ? std::nullopt : std::optional<uint64_t>(e.unpSize);
+    EntrySink sink(e.name, check, out, deliver ? m_processData : nullptr, limit,
+                   CarriesSolidState(e));
+    try {
+        decoder.Decode(input, sink, p);
+        input.Drain();
+    } catch (...) {
+        if (!e.stored) m_decoder.reset();
+        throw;
+    }
+    m_unfinished.reset();
+    if (sink.WriteFailure()) throw *sink.WriteFailure();
+    if (!e.unknownSize && sink.Written() != e.unpSize) {
+        throw RarError(ERAR_BAD_DATA, e.name + ": data size differs from the header");
+    }
+    const EntryHeader& last = input.Part();
+    const uint32_t crc = e.stored ? input.PackedCrc() : check.Crc();
+    if (last.hasCrc && crc != last.crc) {
+        throw RarError(ERAR_BAD_DATA, e.name + ": CRC-32 mismatch");
+    }
+    if (last.hasBlake2 && blake2 && check.Blake2() != last.blake2) {
+        throw RarError(ERAR_BAD_DATA, e.name + ": BLAKE2sp mismatch");
     }
 }
 

@@ -1,28 +1,39 @@
 // One open archive handle behind the C interface: header walk, skip, test and extraction.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "unrar/decoder.h"
 #include "unrar/format_reader.h"
 #include "unrar/unrar.h"
 #include "unrar/volume_set.h"
 
 namespace kiv::rar {
 
+class OutputFile;
+
 class Archive {
 public:
+    // Makes the decoder for an entry's generation, or null when there is none.
+    using DecoderFactory = std::function<std::unique_ptr<Decoder>(const DecodeParams&)>;
+
     // Throws RarError with the code for RAROpenArchiveData.OpenResult.
     Archive(const std::string& firstVolume, unsigned openMode);
 
     void SetChangeVolumeProc(CHANGEVOLPROC proc) { m_volumes.SetChangeVolumeProc(proc); }
     void SetProcessDataProc(PROCESSDATAPROC proc) { m_processData = proc; }
     void SetPassword(std::string password) { m_password = std::move(password); }
+    // Where compressed entries get their decoders (CreateDecoder unless set); tests put
+    // decoders of their own here.
+    void SetDecoderFactory(DecoderFactory factory) { m_decoderFactory = std::move(factory); }
 
     // The semantics of RARReadHeader and RARProcessFile; they return ERAR_* codes and only let
-    // std::bad_alloc escape.
+    // std::bad_alloc escape. After ERAR_ECREATE or ERAR_EWRITE, ProcessFile leaves errno set to
+    // the system's reason for the failure.
     int ReadHeader(RARHeaderData& header);
     int ProcessFile(int operation, const char* destPath, const char* destName);
 
@@ -38,21 +49,34 @@ private:
     int ReadHeaderOrThrow(RARHeaderData& header);
     int TestOrExtract(const Current& current, int operation, const char* destPath,
                       const char* destName);
-    void CopyPart(const EntryHeader& part, class DataCheck& whole, class DataCheck& partCheck,
-                  class OutputFile* out, uint64_t& total);
     void Fill(RARHeaderData& header, const Current& current) const;
+
+    // Decodes the entry whose header was read last into `out` (none: checks only) and verifies
+    // it; the data callback sees its bytes when `deliver`. Throws RarError.
+    void DecodeEntry(const EntryHeader& e, OutputFile* out, bool deliver);
+    // Decodes an entry that is passed over when a later entry of a solid archive may need its
+    // state; a failure there only ends the solid run (and a broken volume walk ends the walk).
+    void PassOver(const EntryHeader& e);
+    bool CarriesSolidState(const EntryHeader& e) const;
+    DecodeParams ParamsFor(const EntryHeader& e) const;
+    Decoder& DecoderFor(const EntryHeader& e, const DecodeParams& p);
 
     VolumeSet m_volumes;
     unsigned m_mode;
     PROCESSDATAPROC m_processData = nullptr;
     std::string m_password;
+    DecoderFactory m_decoderFactory;
     std::optional<Current> m_current;             // header returned, not yet processed
     std::optional<EntryHeader> m_unfinished;      // part whose later parts are still to be walked
     std::optional<EntryHeader> m_lastListedPart;  // split list mode: the part listed last
     uint64_t m_entries = 0;
     int m_fatal = 0;  // sticky: the walk cannot go on
     bool m_ended = false;
-    std::vector<uint8_t> m_buffer;
+    std::unique_ptr<Decoder> m_stored;
+    // The decoder of the current solid run (or of the last compressed entry), kept across
+    // entries and volumes; gone after a failure, so that no entry continues a broken state.
+    std::unique_ptr<Decoder> m_decoder;
+    uint32_t m_decoderGeneration = 0;
 };
 
 }  // namespace kiv::rar

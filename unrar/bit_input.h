@@ -33,6 +33,11 @@ public:
         Skip(n);
         return v;
     }
+    // True when at least n (0..32) more bits of real input follow.
+    bool HasMore(unsigned n) {
+        Peek32();
+        return m_delivered >= m_consumed + n;
+    }
     // Drops the bits up to the next byte boundary of the stream.
     void AlignToByte() { Skip(static_cast<unsigned>((8 - m_consumed % 8) % 8)); }
 

@@ -8,8 +8,11 @@
 
 namespace kiv::rar {
 
-// The CRC-32 of a split entry is built from the CRCs of its parts (each volume's part carries
-// its own), so that every byte is run through CRC-32 once.
+// The CRC-32 (as zlib's crc32) of size bytes at data, continuing from crc (0 to start).
+uint32_t Crc32(uint32_t crc, const uint8_t* data, size_t size);
+// The CRC-32 of bytes A followed by bytes B, from the CRC of each and the length of B.
+uint32_t CombineCrc32(uint32_t first, uint32_t second, uint64_t secondLength);
+
 class DataCheck {
 public:
     DataCheck(bool withCrc, bool withBlake2);
@@ -18,8 +21,6 @@ public:
     DataCheck& operator=(const DataCheck&) = delete;
 
     void Update(const uint8_t* data, size_t size);
-    // Extends the CRC by that of `length` further bytes whose own CRC-32 is `crc`.
-    void AppendCrc(uint32_t crc, uint64_t length);
     uint32_t Crc() const { return m_crc; }
     std::array<uint8_t, 32> Blake2();  // only when constructed withBlake2
 

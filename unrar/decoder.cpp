@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "unrar/rar3_decoder.h"
+#include "unrar/rar5_decoder.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
@@ -33,7 +35,7 @@ size_t WindowSizeFor(const DecodeParams& p) {
     // Below this a window is cheap, and the decoders' own look-ahead never runs past it.
     constexpr uint64_t kMinWindow = uint64_t{256} * 1024;
     uint64_t size = RoundUpToPowerOfTwo(p.dictionarySize == 0 ? kMinWindow : p.dictionarySize);
-    if (!p.solid && !p.unknownSize) {
+    if (!p.solid && !p.solidArchive && !p.unknownSize) {
         size = std::min(size, RoundUpToPowerOfTwo(p.unpSize));
     }
     size = std::max(size, kMinWindow);
@@ -48,6 +50,12 @@ size_t WindowSizeFor(const DecodeParams& p) {
 
 std::unique_ptr<Decoder> CreateDecoder(const DecodeParams& p) {
     switch (p.unpVer) {
+        case 29:
+        case 36:
+            return std::make_unique<Rar3Decoder>();
+        case 50:
+        case 70:
+            return std::make_unique<Rar5Decoder>();
         default:
             return nullptr;
     }

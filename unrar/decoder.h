@@ -36,6 +36,7 @@ struct DecodeParams {
     bool unknownSize = false;     // decode until the stream's end marker
     uint64_t dictionarySize = 0;  // bytes, as the header declares it
     bool solid = false;           // continues the previous entry's window and tables
+    bool solidArchive = false;    // later entries may continue this one's window
 };
 
 class Decoder {
@@ -54,7 +55,8 @@ public:
 std::unique_ptr<Decoder> CreateDecoder(const DecodeParams& p);
 
 // The size of window to allocate: the declared dictionary, but no more than a non-solid entry
-// of known size can ever reach back to (its own size, rounded up to a power of two). Throws
+// of known size can ever reach back to (its own size, rounded up to a power of two) when no
+// later entry may continue its window (p.solidArchive false). Throws
 // RarError(ERAR_NO_MEMORY) when the declared dictionary is beyond what this library accepts.
 size_t WindowSizeFor(const DecodeParams& p);
 

@@ -31,7 +31,7 @@ struct EntryHeader {
     bool splitAfter = false;
     bool encrypted = false;
     bool directory = false;
-    bool solid = false;
+    bool solid = false;        // the header's own solid flag (RAR 2.0 and later, RAR 5.0)
     bool specialFile = false;  // link, device or fifo: never created
     bool stored = false;
     bool unknownSize = false;
@@ -46,8 +46,9 @@ struct EntryHeader {
     bool hasUnixTime = false;
     int64_t mtimeSec = 0;
     uint32_t mtimeNsec = 0;
-    uint32_t unpVer = 0;
-    uint32_t method = 0;  // 0x30 stored .. 0x35
+    uint32_t unpVer = 0;          // RAR 5.0: 50, 70 for the later revision, 0 for an unknown one
+    uint32_t method = 0;          // 0x30 stored .. 0x35
+    uint64_t dictionarySize = 0;  // bytes the decoder's window must reach back
     uint32_t attr = 0;
     uint64_t dataOffset = 0;  // where this part's data starts in the volume
 };

@@ -17,6 +17,10 @@ public:
     explicit LzWindow(size_t size);
 
     size_t Size() const { return m_mask + 1; }
+    // Enlarges the ring to at least `size` bytes (rounded up to a power of two), keeping the
+    // position and the bytes the window holds; the rest reads as zeros. Throws
+    // RarError(ERAR_NO_MEMORY) when the larger ring cannot be allocated.
+    void Grow(size_t size);
     // Bytes produced since construction; a solid run keeps counting across entries.
     uint64_t Position() const { return m_pos; }
 
@@ -40,6 +44,7 @@ private:
     struct Free {
         void operator()(uint8_t* p) const;
     };
+    static uint8_t* Allocate(size_t ring);
     std::unique_ptr<uint8_t[], Free> m_data;
     size_t m_mask;
     uint64_t m_pos = 0;

@@ -2,14 +2,15 @@
 #include "unrar/output_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <system_error>
 #include <utility>
 
+#include "unrar/folder_walk.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
@@ -17,89 +18,72 @@ namespace kiv::rar {
 
 namespace {
 
-std::vector<std::string> SplitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string::npos) slash = path.size();
-        std::string part = path.substr(start, slash - start);
-        if (!part.empty() && part != ".") parts.push_back(part);
-        start = slash + 1;
-    }
-    return parts;
-}
-
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// Named temporary files of one destination get this many names; stale ones are cleared first.
+constexpr int kTemporaryNames = 16;
 
 // Failures name the system's reason when a call failed; `error` is the errno taken right at
-// that call, as anything run later may change errno.
+// that call, as anything run later may change errno. A refusal without a failed call carries
+// EPERM, so that the caller always has a reason to show.
 std::string Described(const std::string& what, int error) {
     return error != 0 ? what + ": " + std::generic_category().message(error) : what;
 }
 
 [[noreturn]] void FailCreate(const std::string& what, int error = 0) {
-    throw RarError(ERAR_ECREATE, Described(what, error));
+    throw RarError(ERAR_ECREATE, Described(what, error), error != 0 ? error : EPERM);
 }
 
-[[noreturn]] void FailWrite(const std::string& what, int error = 0) {
-    throw RarError(ERAR_EWRITE, Described(what, error));
+[[noreturn]] void FailWrite(const std::string& what, int error) {
+    throw RarError(ERAR_EWRITE, Described(what, error), error != 0 ? error : EIO);
 }
 
-Fd OpenBase(const std::string& base) {
-    const std::string path = base.empty() ? "." : base;
-    Fd folder(::open(path.c_str(), kFolderFlags));
-    if (folder.Valid()) return folder;
-    if (const int error = errno; error != ENOENT) FailCreate("cannot open folder " + path, error);
-    // The caller's own folder may not exist yet; create it as it was named.
-    std::string built = path[0] == '/' ? "/" : "";
-    for (const std::string& part : SplitPath(path)) {
-        built += part;
-        if (::mkdir(built.c_str(), 0777) != 0) {
-            if (const int error = errno; error != EEXIST) {
-                FailCreate("cannot create folder " + built, error);
-            }
-        }
-        built += '/';
-    }
-    Fd created(::open(path.c_str(), kFolderFlags));
-    if (!created.Valid()) {
-        const int error = errno;
-        FailCreate("cannot open folder " + path, error);
-    }
-    return created;
+// FNV-1a: a short, stable tag of the destination's name for its temporary files' names.
+uint64_t NameTag(const std::string& name) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : name) hash = (hash ^ c) * 0x100000001b3ull;
+    return hash;
 }
 
-// Descends from `from` through the folders, creating missing ones; a symbolic link or a
-// non-folder on the way is refused.
-Fd Descend(const Fd& from, const std::vector<std::string>& folders) {
-    Fd current(::fcntl(from.Get(), F_DUPFD_CLOEXEC, 0));
-    if (!current.Valid()) {
-        const int error = errno;
-        FailCreate("cannot duplicate a folder handle", error);
-    }
-    for (const std::string& name : folders) {
-        Fd next(::openat(current.Get(), name.c_str(), kFolderFlags | O_NOFOLLOW));
-        int error = next.Valid() ? 0 : errno;
-        if (error == ENOENT) {
-            if (::mkdirat(current.Get(), name.c_str(), 0777) != 0) {
-                if (const int made = errno; made != EEXIST) {
-                    FailCreate("cannot create folder " + name, made);
-                }
-            }
-            next = Fd(::openat(current.Get(), name.c_str(), kFolderFlags | O_NOFOLLOW));
-            error = next.Valid() ? 0 : errno;
+// Removes the named temporary files of `finalName` that no running extraction holds: a writer
+// keeps a lock on its file, and the kernel drops the lock of a killed process.
+void RemoveStaleTemporaries(const Fd& dir, const std::string& finalName) {
+    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+        const std::string name = TemporaryName(finalName, attempt);
+        Fd file(::openat(dir.Get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (!file.Valid()) {
+            if (errno == ENOENT) return;  // names are taken in order; the rest are free
+            continue;
         }
-        if (error == ELOOP || error == ENOTDIR) {
-            FailCreate("refusing to pass through " + name + ": not a plain folder");
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(file.Get(), &held) != 0 || !S_ISREG(held.st_mode)) continue;
+        if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) continue;  // in use
+        if (::fstatat(dir.Get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_ino == held.st_ino && named.st_dev == held.st_dev) {
+            ::unlinkat(dir.Get(), name.c_str(), 0);
         }
-        if (error != 0) FailCreate("cannot open folder " + name, error);
-        current = std::move(next);
     }
-    return current;
+}
+
+// Gives the open, unnamed file `fd` the name `name` in `dir`; 0 or the errno of the failure.
+int LinkUnnamed(int fd, const Fd& dir, const std::string& name) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, path, dir.Get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    const int error = errno;
+    if (error == EEXIST) return error;
+    // Without /proc, a process allowed to may link the descriptor itself.
+    if (::linkat(fd, "", dir.Get(), name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    return errno == EEXIST ? EEXIST : error;
 }
 
 }  // namespace
+
+std::string TemporaryName(const std::string& finalName, int attempt) {
+    char name[48];
+    std::snprintf(name, sizeof name, ".kiv-unrar-%016llx-%d.tmp",
+                  static_cast<unsigned long long>(NameTag(finalName)), attempt);
+    return name;
+}
 
 Destination ResolveDestination(const std::string& destPath, const std::string& destName,
                                const std::string& storedName) {
@@ -138,31 +122,50 @@ Destination ResolveDestination(const std::string& destPath, const std::string& d
     return dest;
 }
 
-std::unique_ptr<OutputFile> OutputFile::Create(const Destination& dest, const FileIds& volumes) {
+std::unique_ptr<OutputFile> OutputFile::Create(const Destination& dest, const FileIds& volumes,
+                                               mode_t mode) {
     std::vector<std::string> parts = SplitPath(dest.relative);
     if (parts.empty()) FailCreate("empty destination name");
     std::string finalName = parts.back();
     parts.pop_back();
     // Owned before the temporary file exists, so that it goes on every way out.
     std::unique_ptr<OutputFile> out(
-        new OutputFile(Descend(OpenBase(dest.base), parts), std::move(finalName), volumes));
-    std::random_device random;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char temp[40];
-        std::snprintf(temp, sizeof temp, ".kiv-unrar-%08x%08x.tmp", random(), random());
-        Fd file(::openat(out->m_dirFd.Get(), temp,
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        new OutputFile(OpenFolderBelow(OpenBase(dest.base), parts), std::move(finalName), volumes));
+    out->CheckFinal();
+    RemoveStaleTemporaries(out->m_dirFd, out->m_finalName);
+    mode &= 0777;
+    // An unnamed file vanishes with the process that writes it, however that ends; it needs a
+    // file system that has them and /proc (or the right to link a descriptor) to get its name.
+    if (::faccessat(AT_FDCWD, "/proc/self/fd", X_OK, 0) == 0 || ::geteuid() == 0) {
+        Fd file(::openat(out->m_dirFd.Get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
         if (file.Valid()) {
+            // Locked like a named file, so that its name during a replacement is never stale.
+            (void)::flock(file.Get(), LOCK_EX | LOCK_NB);
             out->m_fd = std::move(file);
-            out->m_tempName = temp;
-            out->CheckFinal();
             return out;
         }
+    }
+    out->CreateNamed(mode);
+    return out;
+}
+
+void OutputFile::CreateNamed(mode_t mode) {
+    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+        const std::string name = TemporaryName(m_finalName, attempt);
+        Fd file(::openat(m_dirFd.Get(), name.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (file.Valid()) {
+            m_fd = std::move(file);
+            m_tempName = name;
+            // Tells a later run that this file is not stale while we hold it.
+            (void)::flock(m_fd.Get(), LOCK_EX | LOCK_NB);
+            return;
+        }
         if (const int error = errno; error != EEXIST) {
-            FailCreate("cannot create a file beside " + dest.relative, error);
+            FailCreate("cannot create a file beside " + m_finalName, error);
         }
     }
-    FailCreate("cannot find a free temporary name beside " + dest.relative);
+    FailCreate("cannot find a free temporary name beside " + m_finalName, EEXIST);
 }
 
 OutputFile::OutputFile(Fd dirFd, std::string finalName, FileIds volumes)
@@ -180,7 +183,10 @@ void OutputFile::CheckFinal() const {
         if (error == ENOENT) return;
         FailCreate("cannot inspect " + m_finalName, error);
     }
-    if (!S_ISREG(st.st_mode)) FailCreate(m_finalName + " exists and is not a regular file");
+    if (!S_ISREG(st.st_mode)) {
+        FailCreate(m_finalName + " exists and is not a regular file",
+                   S_ISDIR(st.st_mode) ? EISDIR : EEXIST);
+    }
     for (const auto& [dev, ino] : m_volumes) {
         if (dev == st.st_dev && ino == st.st_ino) FailCreate(m_finalName + " is a volume");
     }
@@ -194,27 +200,34 @@ void OutputFile::Write(const uint8_t* data, size_t size) {
             if (error == EINTR) continue;
             FailWrite("cannot write " + m_finalName, error);
         }
-        // A write that takes nothing sets no errno; there is no reason to name.
-        if (done == 0) FailWrite("cannot write " + m_finalName + ": no bytes were taken");
+        // A write that takes nothing sets no errno; the device has no room left.
+        if (done == 0) FailWrite("cannot write " + m_finalName, ENOSPC);
         data += done;
         size -= static_cast<size_t>(done);
     }
 }
 
-void OutputFile::Commit(bool hasUnixMode, uint32_t unixMode, bool readOnly,
-                        const struct timespec* mtime) {
-    struct stat st {};
-    if (::fstat(m_fd.Get(), &st) != 0) {
-        const int error = errno;
-        FailWrite("cannot inspect " + m_finalName, error);
+void OutputFile::LinkIntoPlace() {
+    int error = LinkUnnamed(m_fd.Get(), m_dirFd, m_finalName);
+    if (error == 0) return;
+    if (error != EEXIST) FailCreate("cannot give " + m_finalName + " its name", error);
+    // An existing file is replaced in one step: the new one gets a name of its own first.
+    for (int attempt = 0; attempt < kTemporaryNames; ++attempt) {
+        const std::string name = TemporaryName(m_finalName, attempt);
+        error = LinkUnnamed(m_fd.Get(), m_dirFd, name);
+        if (error == EEXIST) continue;
+        if (error != 0) break;
+        if (::renameat(m_dirFd.Get(), name.c_str(), m_dirFd.Get(), m_finalName.c_str()) == 0) {
+            return;
+        }
+        error = errno;
+        ::unlinkat(m_dirFd.Get(), name.c_str(), 0);
+        FailCreate("cannot rename onto " + m_finalName, error);
     }
-    // Set-id and sticky bits are never restored: an installer has no business creating them.
-    mode_t mode = hasUnixMode ? static_cast<mode_t>(unixMode & 0777) : (st.st_mode & 0777);
-    if (!hasUnixMode && readOnly) mode &= static_cast<mode_t>(~0222);
-    if (::fchmod(m_fd.Get(), mode) != 0) {
-        const int error = errno;
-        FailWrite("cannot set the mode of " + m_finalName, error);
-    }
+    FailCreate("cannot give " + m_finalName + " its name", error != 0 ? error : EEXIST);
+}
+
+void OutputFile::Commit(const struct timespec* mtime) {
     struct timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
@@ -225,8 +238,17 @@ void OutputFile::Commit(bool hasUnixMode, uint32_t unixMode, bool readOnly,
         const int error = errno;
         FailWrite("cannot set the time of " + m_finalName, error);
     }
-    if (const int error = m_fd.Close(); error != 0) FailWrite("cannot close " + m_finalName, error);
     CheckFinal();
+    if (m_tempName.empty()) {
+        LinkIntoPlace();
+        m_committed = true;
+        if (const int error = m_fd.Close(); error != 0) {
+            ::unlinkat(m_dirFd.Get(), m_finalName.c_str(), 0);
+            FailWrite("cannot close " + m_finalName, error);
+        }
+        return;
+    }
+    if (const int error = m_fd.Close(); error != 0) FailWrite("cannot close " + m_finalName, error);
     if (::renameat(m_dirFd.Get(), m_tempName.c_str(), m_dirFd.Get(), m_finalName.c_str()) != 0) {
         const int error = errno;
         FailCreate("cannot rename onto " + m_finalName, error);
@@ -235,7 +257,7 @@ void OutputFile::Commit(bool hasUnixMode, uint32_t unixMode, bool readOnly,
 }
 
 void CreateFolder(const Destination& dest) {
-    (void)Descend(OpenBase(dest.base), SplitPath(dest.relative));
+    (void)OpenFolderBelow(OpenBase(dest.base), SplitPath(dest.relative));
 }
 
 }  // namespace kiv::rar

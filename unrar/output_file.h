@@ -1,5 +1,6 @@
 // Safe creation of an extracted file: inside its folder, never through a symbolic link, written
-// to a temporary file beside the destination and renamed over it only when committed.
+// to an unnamed temporary file (or, where the file system has none, a hidden named one) that
+// takes the destination's name only when committed.
 #pragma once
 
 #include <sys/types.h>
@@ -31,31 +32,41 @@ Destination ResolveDestination(const std::string& destPath, const std::string& d
 
 class OutputFile {
 public:
-    // Opens (creating missing folders below dest.base, refusing symbolic links on the way) and
-    // creates the temporary file. Throws RarError(ERAR_ECREATE).
-    static std::unique_ptr<OutputFile> Create(const Destination& dest, const FileIds& volumes);
+    // Opens the destination's folder (creating missing folders below dest.base, never through
+    // a symbolic link) and creates the temporary file with `mode` (through the umask). A named
+    // temporary file that an earlier, killed run left for the same destination is removed
+    // first. Throws RarError(ERAR_ECREATE).
+    static std::unique_ptr<OutputFile> Create(const Destination& dest, const FileIds& volumes,
+                                              mode_t mode);
     ~OutputFile();  // removes the temporary file unless committed
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Throws RarError(ERAR_EWRITE).
     void Write(const uint8_t* data, size_t size);
-    // Sets the mode (unixMode when hasUnixMode, else the creation mode without write permission
-    // when readOnly) and the modification time (when given), then renames the file over the
-    // destination. Throws RarError (ERAR_EWRITE, ERAR_ECREATE) and leaves nothing behind.
-    void Commit(bool hasUnixMode, uint32_t unixMode, bool readOnly, const struct timespec* mtime);
+    // Sets the modification time (when given), then puts the file in the destination's place.
+    // Throws RarError (ERAR_EWRITE, ERAR_ECREATE) and leaves nothing behind.
+    void Commit(const struct timespec* mtime);
+
+    // True when the temporary file has no name (O_TMPFILE), so that a killed run leaves nothing.
+    bool Unnamed() const { return m_tempName.empty(); }
 
 private:
     OutputFile(Fd dirFd, std::string finalName, FileIds volumes);
+    void CreateNamed(mode_t mode);
     void CheckFinal() const;
+    void LinkIntoPlace();
 
     Fd m_dirFd;
-    Fd m_fd;  // the temporary file until Commit closes it
-    std::string m_tempName;
+    Fd m_fd;                 // the temporary file until Commit closes it
+    std::string m_tempName;  // empty for an unnamed temporary file
     std::string m_finalName;
     FileIds m_volumes;
     bool m_committed = false;
 };
+
+// The names our named temporary files for `finalName` take in its folder, by attempt.
+std::string TemporaryName(const std::string& finalName, int attempt);
 
 // Creates the folder dest (and missing parents below dest.base) without following links.
 // Throws RarError(ERAR_ECREATE).

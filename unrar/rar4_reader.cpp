@@ -168,6 +168,12 @@ EntryHeader Rar4Reader::ParseFile(const std::string& header, uint64_t offset) co
     e.solid = (flags & layout::kFileSolid) != 0;
     e.directory = (flags & layout::kFileDirectoryMask) == layout::kFileDirectoryMask;
     e.stored = e.method == layout::kMethodStored;
+    // RAR 1.5 had one window size; the bits that name it later meant nothing then.
+    const unsigned dictionaryBits =
+        (flags & layout::kFileDirectoryMask) >> layout::kFileDictionaryShift;
+    e.dictionarySize = e.directory || e.unpVer < 20
+                           ? layout::kMinDictionary
+                           : uint64_t{layout::kMinDictionary} << dictionaryBits;
     e.specialFile = IsSpecialUnixFile(e.hostOs, e.attr);
     e.dataOffset = offset + header.size();
     return e;

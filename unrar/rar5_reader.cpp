@@ -135,7 +135,18 @@ EntryHeader Rar5Reader::ParseFile(const RawBlock& raw) const {
         (f.compression >> layout::kCompressionMethodShift) & layout::kCompressionMethodMask;
     e.solid = (f.compression & layout::kCompressionSolid) != 0;
     e.method = 0x30 + static_cast<uint32_t>(method);
-    e.unpVer = (f.compression & layout::kCompressionVersionMask) == 0 ? 50 : 70;
+    switch (f.compression & layout::kCompressionVersionMask) {
+        case 0:
+            e.unpVer = 50;
+            break;
+        case 1:
+            e.unpVer = 70;
+            break;
+        default:
+            e.unpVer = 0;  // a later algorithm: listed, but no decoder will take it
+            break;
+    }
+    e.dictionarySize = layout::DictionarySize(f.compression);
     e.stored = method == 0;
     if (e.hostOs == format::rar4::kHostUnix) {
         uint32_t type = e.attr & 0xF000;

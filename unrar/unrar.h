@@ -16,19 +16,39 @@
 // - FileTime: DOS date-time in local time (RAR 5.0 Unix times are converted).
 // - PackSize, UnpSize: the low 32 bits; FileCRC: the CRC-32 stored in the entry's first header
 //   (0 when a RAR 5.0 entry carries only a BLAKE2sp hash); FileAttr: as stored;
-//   Method: 0x30 stored .. 0x35 best; UnpVer as stored (50 for RAR 5.0).
+//   Method: 0x30 stored .. 0x35 best; UnpVer as stored (RAR 5.0: 50, 70 for the later
+//   revision of its algorithm, 0 for a revision this library does not know).
 // - CmtSize and CmtState are 0: comments are not read.
 //
 // Error codes in practice:
 // - ERAR_BAD_ARCHIVE: not a RAR archive; ERAR_UNKNOWN_FORMAT: RAR before 1.5 or an unknown
-//   version, and RARProcessFile of a compressed entry, a link or a device (not produced yet);
-// - ERAR_BAD_DATA: a damaged header (the walk ends there), a data checksum mismatch, or a volume
-//   that does not continue the set; ERAR_EREAD: data cut short or unreadable;
+//   version, and RARProcessFile of an entry whose compression this library cannot decode;
+// - ERAR_EREFERENCE: RARProcessFile of a link, a device or a fifo, which are never created;
+// - ERAR_BAD_DATA: a damaged header (the walk ends there), damaged compressed data, a data
+//   checksum mismatch, or a volume that does not continue the set; ERAR_EREAD: data cut short
+//   or unreadable;
+// - ERAR_NO_MEMORY: the entry's dictionary is larger than this machine can hold;
 // - ERAR_EOPEN: a volume that is missing or refused by the change-volume callback, or that
 //   cannot be opened; ERAR_ECREATE / ERAR_EWRITE: the destination cannot be created or written,
-//   or it lies outside DestPath, passes through a symbolic link or is a volume file;
+//   or it lies outside DestPath, passes through a symbolic link or is a volume file. With these
+//   two codes RARProcessFile leaves errno set to the reason: the errno of the system call that
+//   failed (ENOSPC or EDQUOT for a full disk, EACCES, ENAMETOOLONG, ...), EPERM for a
+//   destination refused for safety;
 // - ERAR_MISSING_PASSWORD: an encrypted entry or archive (there is no decryption);
 // - ERAR_UNKNOWN: the data callback answered 0.
+//
+// Solid archives: every entry is decoded in order. An entry that is skipped, passed over by
+// reading the next header, refused (a link, a destination that cannot be created) or whose
+// file cannot be written is still decoded, without being written, so that the entries after it
+// can be; a damaged entry ends the solid run, and the entries that continue it fail with
+// ERAR_BAD_DATA.
+//
+// Writing: every folder and file is reached from DestPath (the folder the caller trusts) one
+// component at a time, never through a symbolic link; a file is created with the entry's
+// permissions (a Unix-made entry's own, else read-write or read-only) through the umask, and
+// written to an unnamed temporary file that takes its name only after the data check (where
+// the file system has none, a hidden temporary file beside it, which a later run of the same
+// entry removes when a killed run left it).
 #ifndef KIV_UNRAR_UNRAR_H
 #define KIV_UNRAR_UNRAR_H
 
@@ -106,8 +126,10 @@ struct RAROpenArchiveData {
 // to try that path, or answer 0 to stop. Mode RAR_VOL_NOTIFY: ArcName has just been opened;
 // non-zero goes on, 0 stops.
 typedef int (*CHANGEVOLPROC)(char* ArcName, int Mode);
-// Called with every chunk (at most 1 MiB) of an entry's data while it is tested or extracted;
-// non-zero goes on, 0 stops the entry (RARProcessFile then returns ERAR_UNKNOWN).
+// Called with every chunk (at most 1 MiB) of an entry's data while it is tested or extracted
+// (not while a solid entry is only decoded to reach the next one); the bytes are the library's
+// and must only be read. Non-zero goes on, 0 stops the entry (RARProcessFile then returns
+// ERAR_UNKNOWN).
 typedef int (*PROCESSDATAPROC)(unsigned char* Addr, int Size);
 
 // Opens the volume ArchiveData->ArcName. Returns a handle, or a null pointer with
@@ -122,7 +144,8 @@ KIV_UNRAR_EXPORT int RARReadHeader(void* hArcData, struct RARHeaderData* HeaderD
 // Skips, tests or extracts the entry whose header was read last. For RAR_EXTRACT the file is
 // written to DestName (or DestPath followed by the stored name when DestName is null), which
 // must lie inside DestPath when DestPath is given; it appears only when its data passed the
-// check. Returns 0 or an ERAR_* code; a failed entry leaves no file behind.
+// check. Returns 0 or an ERAR_* code (and errno, see above); a failed entry leaves no file
+// behind.
 KIV_UNRAR_EXPORT int RARProcessFile(void* hArcData, int Operation, char* DestPath, char* DestName);
 KIV_UNRAR_EXPORT void RARSetChangeVolProc(void* hArcData, CHANGEVOLPROC ChangeVolProc);
 KIV_UNRAR_EXPORT void RARSetProcessDataProc(void* hArcData, PROCESSDATAPROC ProcessDataProc);

@@ -180,9 +180,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Reported by the pre-scan of the new volume; the run ends there.
         EntryFailureRow{"DamagedNextVolume", EntryFailure::DamagedNextVolume, {msg::ErrorReading}},
         // The entry fails like any other entry cut off by a refused volume.
-        EntryFailureRow{"VolumeRefused", EntryFailure::VolumeRefused, {msg::CrcFailed}},
-        EntryFailureRow{
-            "VolumeAbove999", EntryFailure::VolumeAbove999, {msg::MaxVolumes, msg::CrcFailed}},
+        EntryFailureRow{"VolumeRefused", EntryFailure::VolumeRefused, {msg::BrokenVolumeChain}},
+        EntryFailureRow{"VolumeAbove999",
+                        EntryFailure::VolumeAbove999,
+                        {msg::MaxVolumes, msg::BrokenVolumeChain}},
         // Nothing is reported while Cancel is set.
         EntryFailureRow{"StopRequest", EntryFailure::StopRequest, {}}),
     [](const auto& info) { return std::string(info.param.label); });

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "archive/err_msgs.h"
+#include "archive/wildcard.h"
 #include "tests/archive/rar_blocks.h"
 #include "tests/archive/support.h"
 
@@ -97,7 +98,8 @@ TEST_F(FakeRuns, TheLibraryIsCalledWithTheDestinationsAndClosedAtTheEnd) {
         log, 2);
     const std::string calls = m_fake->Log();
     EXPECT_TRUE(Contains(calls, "open " + Path("set.rar") + " mode 1\n")) << calls;
-    EXPECT_TRUE(Contains(calls, "process 2 " + Path("out/docs/") + " " + Path("out/docs/a.txt")))
+    // The library is trusted with the target folder, below which it reaches docs/ itself.
+    EXPECT_TRUE(Contains(calls, "process 2 " + Path("out/") + " " + Path("out/docs/a.txt")))
         << calls;
     EXPECT_TRUE(Contains(calls, "process 0 ")) << calls;  // the folder entry is skipped
     EXPECT_TRUE(calls.ends_with("close\n")) << calls;
@@ -139,10 +141,56 @@ TEST_F(FakeRuns, AFailedEntryEndsTheRunWithACrcReport) {
 
 TEST_F(FakeRuns, AFailedEntryWithoutAStoredCrcStillCountsAsFailed) {
     EventLog log;
-    Run(Archive({"empty"}), "entry name=empty size=0 crc=0 rc=16\n", log, 1);
+    Run(Archive({"empty"}), "entry name=empty size=0 crc=0 rc=16 errno=13\n", log, 1);
     ASSERT_EQ(log.errors.size(), 1u);
-    EXPECT_EQ(log.errors[0].code, msg::CrcFailed);
+    EXPECT_EQ(log.errors[0].code, msg::ErrorWriting);
 }
+
+struct FailureKindRow {
+    const char* label;
+    std::string script;  // what the library answers for entry a
+    int code;            // the report
+    std::string extra;   // its MsgEx
+    bool runGoesOn;      // entry b is still extracted
+};
+
+void PrintTo(const FailureKindRow& row, std::ostream* os) {
+    *os << row.label;
+}
+
+class FailureKinds : public FakeRuns, public ::testing::WithParamInterface<FailureKindRow> {};
+
+// Each kind of failure of an entry is reported with its own message, naming the entry.
+TEST_P(FailureKinds, AreReportedWithTheirOwnMessage) {
+    const FailureKindRow& row = GetParam();
+    EventLog log;
+    Run(Archive({"a", "b"}),
+        "entry name=a size=1 chunks=1 " + row.script + "\nentry name=b size=1 chunks=1\n", log,
+        row.runGoesOn ? 2 : 1);
+    ASSERT_EQ(log.errors.size(), 1u);
+    EXPECT_EQ(log.errors[0].code, row.code);
+    EXPECT_EQ(log.errors[0].fn, "a");
+    EXPECT_EQ(log.errors[0].msgEx, row.extra);
+    EXPECT_EQ(Contains(m_fake->Log(), "process 2 " + Path("out/") + " " + Path("out/b")),
+              row.runGoesOn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FailureKinds,
+    ::testing::Values(FailureKindRow{"DataCheck", "rc=12", msg::CrcFailed, "", false},
+                      FailureKindRow{"CannotDecode", "rc=14", msg::UnsupportedMethod, "", false},
+                      FailureKindRow{"LinkIsSkipped", "rc=23", msg::SkippedFile, "", true},
+                      FailureKindRow{"DiskFull", "rc=19 errno=28", msg::DiskFull, "", false},
+                      FailureKindRow{"QuotaFull", "rc=16 errno=122", msg::DiskFull, "", false},
+                      FailureKindRow{"PermissionDenied", "rc=16 errno=13", msg::ErrorWriting,
+                                     "Permission denied", false},
+                      FailureKindRow{"NameTooLong", "rc=16 errno=36", msg::ErrorWriting,
+                                     "File name too long", false},
+                      FailureKindRow{"WriteFailed", "rc=19 errno=5", msg::ErrorWriting,
+                                     "Input/output error", false},
+                      FailureKindRow{"VolumeLost", "rc=15", msg::BrokenVolumeChain, "", false},
+                      FailureKindRow{"DamagedReading", "rc=18", msg::ErrorReading, "", false}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(FakeRuns, OnEndReceivesTheVerdictInsteadOfAnError) {
     m_fake->Script("entry name=a size=1 chunks=1 rc=12\n");
@@ -224,7 +272,7 @@ TEST_F(FakeRuns, VolumesAboveNineHundredNinetyNineAreRefusedEvenWhenPresent) {
     EXPECT_EQ(log.errors[0].code, msg::MaxVolumes);
     EXPECT_EQ(log.errors[0].volumeId, "1000");
     EXPECT_EQ(log.errors[0].fn, "set.s00");
-    EXPECT_EQ(log.errors[1].code, msg::CrcFailed);
+    EXPECT_EQ(log.errors[1].code, msg::BrokenVolumeChain);
 }
 
 TEST_F(FakeRuns, AnEmptyVolumeNameIsRefused) {
@@ -305,25 +353,31 @@ TEST_F(FakeRuns, AnEncryptedEntryWithoutPasswordHandlerEndsTheRun) {
                    "entry name=a size=1 chunks=1\nentry name=b size=1 flags=4 chunks=1\n", log, 1);
     ASSERT_EQ(log.errors.size(), 1u);
     EXPECT_EQ(log.errors[0].code, msg::InvalidPassword);
+    EXPECT_EQ(log.errors[0].fn, "b");  // not the entry before it
     EXPECT_EQ(rar->FileSpec()->Count(), 0);
 }
 
 TEST_F(FakeRuns, PasswordsAreTriedAsOftenAsAllowedAndTheFailureReportedOnce) {
-    m_fake->Script("entry name=a size=1 flags=4 chunks=1 rc=24\nentry name=b size=1 chunks=1\n");
+    m_fake->Script(
+        "entry name=a size=1 flags=4 chunks=1 rc=24 retry=1\nentry name=b size=1 chunks=1\n");
     auto rar = MainWindowExtractor(Archive({"a", "b"}), Path("out"));
     EventLog log;
     log.Attach(*rar);
     int asked = 0;
-    rar->SetOnGetPassword([&](TObject*, const std::string&, std::string& password, bool& again) {
-        password = "pw" + std::to_string(++asked);
-        again = true;
-    });
+    std::vector<std::string> askedFor;
+    rar->SetOnGetPassword(
+        [&](TObject*, const std::string& name, std::string& password, bool& again) {
+            askedFor.emplace_back(FileNamePart(name));
+            password = "pw" + std::to_string(++asked);
+            again = true;
+        });
     rar->Extract();
     EXPECT_EQ(asked, 3);
+    EXPECT_EQ(askedFor, std::vector<std::string>(3, "a"));
     const std::string calls = m_fake->Log();
     EXPECT_TRUE(Contains(calls, "password pw1\n") && Contains(calls, "password pw3\n")) << calls;
     ASSERT_EQ(log.errors.size(), 1u);
-    EXPECT_EQ(log.errors[0].code, msg::CrcFailed);
+    EXPECT_EQ(log.errors[0].code, msg::InvalidPassword);
     EXPECT_TRUE(Contains(calls, "read b"));
 }
 

@@ -9,10 +9,13 @@
 //                                      volume (a path asked for with `mode` before chunk
 //                                      `volat`; "<empty>" asks with an empty name), hvolume / hmode
 //                                      (asked before the header is returned), write (1: create
-//                                      DestName with the data)
+//                                      DestName with the data), errno (left in errno with rc),
+//                                      retry (1: the entry may be processed again after a
+//                                      failure)
 //   header <code>                      RARReadHeader returns <code> here
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +46,8 @@ struct Entry {
     std::string headerVolume;
     int headerMode = RAR_VOL_NOTIFY;
     bool write = true;
+    int error = 0;
+    bool retry = false;
 };
 
 struct State {
@@ -101,6 +106,10 @@ Entry ParseEntry(std::istringstream& in) {
             e.headerMode = std::atoi(value.c_str());
         else if (key == "write")
             e.write = value != "0";
+        else if (key == "errno")
+            e.error = std::atoi(value.c_str());
+        else if (key == "retry")
+            e.retry = value != "0";
         else if (key == "chunks") {
             std::istringstream list(value);
             std::string item;
@@ -218,7 +227,11 @@ __attribute__((visibility("default"))) int RARProcessFile(void*, int op, char* p
         }
         if (e->write) data.append(chunk.begin(), chunk.end());
     }
-    if (e->rc != 0) return e->rc;
+    if (e->rc != 0) {
+        if (e->retry) s.current = e;
+        errno = e->error;
+        return e->rc;
+    }
     if (op == RAR_EXTRACT && e->write && name != nullptr) {
         FILE* f = std::fopen(name, "wb");
         if (f == nullptr) return ERAR_ECREATE;

@@ -4,39 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/unrar/decoder_io.h"
 #include "unrar/bit_input.h"
 #include "unrar/decoder.h"
 #include "unrar/lz_window.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
+#include "tests/unrar/decoder_io.h"
+
 namespace kiv::rar {
 namespace {
 
-// Hands out its bytes a few at a time, as a part boundary between volumes would.
-class ChunkedInput : public PackedInput {
-public:
-    ChunkedInput(std::vector<uint8_t> bytes, size_t chunk)
-        : m_bytes(std::move(bytes)), m_chunk(chunk) {}
-    size_t Read(uint8_t* data, size_t size) override {
-        const size_t n = std::min({size, m_chunk, m_bytes.size() - m_pos});
-        std::copy_n(m_bytes.begin() + static_cast<long>(m_pos), n, data);
-        m_pos += n;
-        return n;
-    }
-
-private:
-    std::vector<uint8_t> m_bytes;
-    size_t m_chunk;
-    size_t m_pos = 0;
-};
-
-struct StringSink : UnpackedSink {
-    void Write(const uint8_t* data, size_t size) override {
-        text.append(reinterpret_cast<const char*>(data), size);
-    }
-    std::string text;
-};
+using test::ChunkedInput;
+using test::StringSink;
 
 TEST(BitInput, ReadsMostSignificantBitFirstAcrossChunks) {
     ChunkedInput in({0xA5, 0x0F, 0xF0, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, 1);
@@ -70,6 +51,42 @@ TEST(BitInput, ReadsZerosPastTheEndAndReportsTheOverrun) {
     EXPECT_TRUE(bits.Overrun());
 }
 
+TEST(BitInput, TellsWhetherMoreRealBitsFollow) {
+    ChunkedInput in({0xAB, 0xCD}, 1);
+    BitInput bits(in);
+    EXPECT_TRUE(bits.HasMore(16));
+    EXPECT_FALSE(bits.HasMore(17));
+    bits.Skip(13);
+    EXPECT_TRUE(bits.HasMore(3));
+    EXPECT_FALSE(bits.HasMore(4));
+    EXPECT_FALSE(bits.Overrun());
+}
+
+TEST(LzWindow, GrowingKeepsThePositionAndTheBytes) {
+    LzWindow w(8);
+    for (char c : std::string("abcdefghij")) w.Put(static_cast<uint8_t>(c));  // wraps once
+    w.Grow(32);
+    EXPECT_EQ(w.Size(), 32u);
+    EXPECT_EQ(w.Position(), 10u);
+    w.Copy(8, 8);   // "cdefghij", the bytes the small ring still held
+    w.Copy(18, 2);  // "ab", which the small ring had lost: zeros
+    std::string out(10, '?');
+    w.Read(8, 10, reinterpret_cast<uint8_t*>(out.data()));
+    EXPECT_EQ(out, std::string("ijcdefghij", 10));
+    std::string tail(2, '?');
+    w.Read(18, 2, reinterpret_cast<uint8_t*>(tail.data()));
+    EXPECT_EQ(tail, std::string("\0\0", 2));
+}
+
+TEST(LzWindow, CopyFromAWholeWindowBackRepeatsTheRing) {
+    LzWindow w(8);
+    for (char c : std::string("abcdefgh")) w.Put(static_cast<uint8_t>(c));
+    w.Copy(8, 5);  // each byte copied onto itself
+    StringSink sink;
+    w.WriteTo(sink, 8, w.Position());
+    EXPECT_EQ(sink.text, "abcde");
+}
+
 TEST(LzWindow, OverlappingCopyRepeatsTheRun) {
     LzWindow w(16);
     w.Put('a');
@@ -95,6 +112,42 @@ TEST(LzWindow, CopiesAndHandsOverAcrossTheWrap) {
     EXPECT_EQ(read, "012345");
     EXPECT_EQ(w.Room(7), 2u);
 }
+
+struct CopyRow {
+    const char* name;
+    uint64_t distance;
+    size_t length;
+};
+
+class LzWindowCopy : public ::testing::TestWithParam<CopyRow> {};
+
+// Each way a match lies in the ring, against copying byte by byte as LZ77 defines it.
+TEST_P(LzWindowCopy, CopiesAsByteByByte) {
+    const CopyRow& row = GetParam();
+    LzWindow w(256);
+    std::string expected;
+    for (int i = 0; i < 300; ++i) {  // past the ring's size, so that sources may lie ahead
+        w.Put(static_cast<uint8_t>(i * 7 + 3));
+        expected.push_back(static_cast<char>(i * 7 + 3));
+    }
+    for (size_t i = 0; i < row.length; ++i)
+        expected.push_back(expected[expected.size() - row.distance]);
+    w.Copy(row.distance, row.length);
+    std::string out(expected.size() - 200, '\0');
+    w.Read(200, out.size(), reinterpret_cast<uint8_t*>(out.data()));
+    EXPECT_EQ(out, expected.substr(200));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, LzWindowCopy,
+                         ::testing::Values(CopyRow{"Short", 40, 3}, CopyRow{"FourToEight", 40, 6},
+                                           CopyRow{"EightToSixteen", 40, 13},
+                                           CopyRow{"SixteenTo64", 100, 50},
+                                           CopyRow{"Long", 150, 120}, CopyRow{"RunOfOne", 1, 30},
+                                           CopyRow{"ShortPeriod", 5, 41},
+                                           CopyRow{"OverlappingInSteps", 9, 50},
+                                           CopyRow{"SourceAheadInTheRing", 250, 40},
+                                           CopyRow{"SourceAheadByLittle", 253, 30}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LzWindow, ReachingBeforeTheFirstByteReadsZeros) {
     LzWindow w(1 << 16);

@@ -68,6 +68,7 @@ struct FailureRow {
     Stage stage;
     int code;
     std::string message;  // "$DIR" stands for the test folder
+    int systemError;      // what the error hands on as errno
     bool unprivileged = false;
 };
 
@@ -75,7 +76,8 @@ void PrintTo(const FailureRow& row, std::ostream* os) {
     *os << row.label;
 }
 
-class OutputFileFailures : public TempFolderTest, public ::testing::WithParamInterface<FailureRow> {};
+class OutputFileFailures : public TempFolderTest,
+                           public ::testing::WithParamInterface<FailureRow> {};
 
 TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
     const FailureRow& row = GetParam();
@@ -86,7 +88,7 @@ TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
     const std::string outcome = InChild(
         [&] {
             try {
-                auto out = OutputFile::Create(dest, {});
+                auto out = OutputFile::Create(dest, {}, 0644);
                 if (row.stage == Stage::Create) return std::string("created");
                 if (row.stage == Stage::Write) {
                     // Files may grow to 4 bytes; going past fails with EFBIG instead of a signal.
@@ -98,15 +100,17 @@ TEST_P(OutputFileFailures, NameTheRightReasonAndLeaveNothingBehind) {
                 out->Write(reinterpret_cast<const uint8_t*>(data.data()), data.size());
                 // Something takes the destination's place before the rename.
                 ::mkdir((dest.base + "/" + row.relative).c_str(), 0755);
-                out->Commit(false, 0, false, nullptr);
+                out->Commit(nullptr);
                 return std::string("committed");
             } catch (const RarError& e) {
-                return std::to_string(e.Code()) + " " + e.what();
+                return std::to_string(e.Code()) + " " + e.what() + " [" +
+                       std::strerror(e.SystemError()) + "]";
             }
         },
         row.unprivileged);
 
-    std::string expected = std::to_string(row.code) + " " + row.message;
+    std::string expected =
+        std::to_string(row.code) + " " + row.message + " [" + std::strerror(row.systemError) + "]";
     if (const auto at = expected.find("$DIR"); at != std::string::npos) {
         expected.replace(at, 4, Dir());
     }
@@ -136,28 +140,69 @@ void FolderNamedA(const std::string& dir) {
     ASSERT_EQ(::mkdir((dir + "/a").c_str(), 0755), 0);
 }
 
+void LinkUnderA(const std::string& dir) {
+    ASSERT_EQ(::mkdir((dir + "/a").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((dir + "/outside").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink((dir + "/outside").c_str(), (dir + "/a/l").c_str()), 0);
+}
+
 const std::string kLongName(300, 'n');
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, OutputFileFailures,
-    ::testing::Values(FailureRow{"UnwritableFolder", ReadOnlyFolder, "ro", "a", Stage::Create,
-                                 ERAR_ECREATE, "cannot create a file beside a" + Reason(EACCES),
-                                 true},
-                      FailureRow{"FolderOnTheWayIsAFile", FileNamedF, "", "f/a", Stage::Create,
-                                 ERAR_ECREATE, "refusing to pass through f: not a plain folder"},
-                      FailureRow{"FolderOnTheWayIsALink", LinkNamedL, "", "l/a", Stage::Create,
-                                 ERAR_ECREATE, "refusing to pass through l: not a plain folder"},
-                      FailureRow{"BaseBelowAFile", FileNamedF, "f/sub", "a", Stage::Create,
-                                 ERAR_ECREATE, "cannot open folder $DIR/f/sub" + Reason(ENOTDIR)},
-                      FailureRow{"DestinationIsAFolder", FolderNamedA, "", "a", Stage::Create,
-                                 ERAR_ECREATE, "a exists and is not a regular file"},
-                      FailureRow{"NameTooLong", Nothing, "", kLongName, Stage::Create, ERAR_ECREATE,
-                                 "cannot inspect " + kLongName + Reason(ENAMETOOLONG)},
-                      FailureRow{"FileSizeLimit", Nothing, "", "a", Stage::Write, ERAR_EWRITE,
-                                 "cannot write a" + Reason(EFBIG)},
-                      FailureRow{"DestinationTakenBeforeTheRename", Nothing, "", "a", Stage::Commit,
-                                 ERAR_ECREATE, "a exists and is not a regular file"}),
+    ::testing::Values(
+        FailureRow{"UnwritableFolder", ReadOnlyFolder, "ro", "a", Stage::Create, ERAR_ECREATE,
+                   "cannot create a file beside a" + Reason(EACCES), EACCES, true},
+        FailureRow{"FolderOnTheWayIsAFile", FileNamedF, "", "f/a", Stage::Create, ERAR_ECREATE,
+                   "refusing to pass through f: not a plain folder", EPERM},
+        FailureRow{"FolderOnTheWayIsALink", LinkNamedL, "", "l/a", Stage::Create, ERAR_ECREATE,
+                   "refusing to pass through l: not a plain folder", EPERM},
+        FailureRow{"LinkDeeperOnTheWay", LinkUnderA, "", "a/l/b/c", Stage::Create, ERAR_ECREATE,
+                   "refusing to pass through l: not a plain folder", EPERM},
+        FailureRow{"BaseBelowAFile", FileNamedF, "f/sub", "a", Stage::Create, ERAR_ECREATE,
+                   "cannot open folder $DIR/f/sub" + Reason(ENOTDIR), ENOTDIR},
+        FailureRow{"DestinationIsAFolder", FolderNamedA, "", "a", Stage::Create, ERAR_ECREATE,
+                   "a exists and is not a regular file" + Reason(EISDIR), EISDIR},
+        FailureRow{"NameTooLong", Nothing, "", kLongName, Stage::Create, ERAR_ECREATE,
+                   "cannot inspect " + kLongName + Reason(ENAMETOOLONG), ENAMETOOLONG},
+        FailureRow{"FileSizeLimit", Nothing, "", "a", Stage::Write, ERAR_EWRITE,
+                   "cannot write a" + Reason(EFBIG), EFBIG},
+        FailureRow{"DestinationTakenBeforeTheRename", Nothing, "", "a", Stage::Commit, ERAR_ECREATE,
+                   "a exists and is not a regular file" + Reason(EISDIR), EISDIR}),
     [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace kiv::test
+
+namespace kiv::test {
+namespace {
+
+class ReasonThroughTheInterface : public TempFolderTest {};
+
+// The caller of the C interface learns why a file could not be created from errno.
+TEST_F(ReasonThroughTheInterface, ErrnoNamesTheCauseOfACreateFailure) {
+    ASSERT_EQ(::chmod(Dir().c_str(), 0755), 0);
+    fixture::FixtureEntry e;
+    e.name = "a";
+    e.data = "data";
+    const auto volumes = fixture::WriteRarArchive(Path("x.rar"), {e}, {});
+    ASSERT_EQ(::chmod(volumes[0].c_str(), 0644), 0);
+    ASSERT_EQ(::mkdir(Path("ro").c_str(), 0555), 0);
+    const std::string outcome = InChild(
+        [&] {
+            Handle h = Open(volumes[0], RAR_OM_EXTRACT);
+            RARHeaderData header{};
+            if (RARReadHeader(h.get(), &header) != 0) return std::string("no header");
+            std::string dir = Path("ro");
+            std::string dest = Path("ro/a");
+            errno = 0;
+            const int rc = RARProcessFile(h.get(), RAR_EXTRACT, dir.data(), dest.data());
+            return std::to_string(rc) + " " + std::strerror(errno);
+        },
+        true);
+    EXPECT_EQ(outcome, std::to_string(ERAR_ECREATE) + " " + std::strerror(EACCES));
+    EXPECT_EQ(ListNames(Path("ro")), std::vector<std::string>{});
+}
 
 }  // namespace
 }  // namespace kiv::test

@@ -140,7 +140,8 @@ Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     const Bytes name = Rar4Name(e);
     const bool large = p.total > 0xffffffffu || p.size > 0xffffffffu;
     uint32_t flags = 0x8000 | (p.splitBefore ? 0x01 : 0) | (p.splitAfter ? 0x02 : 0) |
-                     (e.encrypted ? 0x04 : 0) | (e.directory ? 0xE0 : 0) | (large ? 0x100 : 0) |
+                     (e.encrypted ? 0x04 : 0) | (e.solid ? 0x10 : 0) |
+                     (e.directory ? 0xE0 : (e.dictionary & 7) << 5) | (large ? 0x100 : 0) |
                      (e.nameForm != NameForm::Oem ? 0x200 : 0);
     Bytes h;
     Put16(h, 0);
@@ -152,7 +153,7 @@ Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     Put8(h, e.hostOs);
     Put32(h, p.crc);
     Put32(h, DosTime(e.mtime));
-    Put8(h, 29);
+    Put8(h, e.unpVer);
     Put8(h, e.method);
     Put16(h, static_cast<uint32_t>(name.size()));
     Put32(h, e.attr);
@@ -208,7 +209,11 @@ Bytes Rar5FileHeader(const FixtureEntry& e, const Part& p) {
     PutVint(body, e.attr);
     Put32(body, static_cast<uint32_t>(e.mtime));
     if (withCrc) Put32(body, p.crc);
-    PutVint(body, e.directory ? 0 : static_cast<uint64_t>(e.method - 0x30) << 7);
+    const uint64_t compression = e.algorithm | (e.solid ? 0x40 : 0) |
+                                 static_cast<uint64_t>(e.method - 0x30) << 7 |
+                                 static_cast<uint64_t>(e.dictionary & 0x1f) << 10 |
+                                 static_cast<uint64_t>(e.fraction & 0x1f) << 15;
+    PutVint(body, e.directory ? 0 : compression);
     PutVint(body, e.hostOs == 3 ? 1 : 0);
     PutVint(body, e.name.size());
     body += e.name;
@@ -218,13 +223,15 @@ Bytes Rar5FileHeader(const FixtureEntry& e, const Part& p) {
 
 class Source {
 public:
-    explicit Source(const FixtureEntry& e) : m_entry(e) {
-        if (!e.sourcePath.empty()) {
-            m_fd = ::open(e.sourcePath.c_str(), O_RDONLY | O_CLOEXEC);
-            if (m_fd < 0) throw std::runtime_error("cannot open " + e.sourcePath);
+    // The entry's contents, or with `packed` the bytes stored for them.
+    Source(const FixtureEntry& e, bool packed)
+        : m_bytes(packed ? e.packed : e.data), m_path(packed ? std::string() : e.sourcePath) {
+        if (!m_path.empty()) {
+            m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (m_fd < 0) throw std::runtime_error("cannot open " + m_path);
             m_size = static_cast<uint64_t>(::lseek(m_fd, 0, SEEK_END));
         } else {
-            m_size = e.data.size();
+            m_size = m_bytes.size();
         }
     }
     ~Source() {
@@ -233,16 +240,17 @@ public:
     uint64_t Size() const { return m_size; }
     void Read(uint64_t offset, uint8_t* out, size_t n) const {
         if (m_fd < 0) {
-            std::memcpy(out, m_entry.data.data() + offset, n);
+            std::memcpy(out, m_bytes.data() + offset, n);
             return;
         }
         if (::pread(m_fd, out, n, static_cast<off_t>(offset)) != static_cast<ssize_t>(n)) {
-            throw std::runtime_error("cannot read " + m_entry.sourcePath);
+            throw std::runtime_error("cannot read " + m_path);
         }
     }
 
 private:
-    const FixtureEntry& m_entry;
+    const std::string& m_bytes;
+    std::string m_path;
     int m_fd = -1;
     uint64_t m_size = 0;
 };
@@ -307,12 +315,14 @@ void SetWriter::OpenVolume() {
         Bytes body;
         PutVint(body, 1);
         PutVint(body, 0);
-        PutVint(body, (IsSet() ? 0x01 : 0) | (IsSet() && index > 0 ? 0x02 : 0));
+        PutVint(body, (IsSet() ? 0x01 : 0) | (IsSet() && index > 0 ? 0x02 : 0) |
+                          (m_options.solid ? 0x04 : 0));
         if (IsSet() && index > 0) PutVint(body, index);
         Write(Rar5Block(body));
     } else {
         Write(Bytes("Rar!\x1a\x07\x00", 7));
-        uint32_t flags = IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0;
+        uint32_t flags =
+            (IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0) | (m_options.solid ? 0x08 : 0);
         if (IsSet() && m_options.naming == VolumeNaming::New) flags |= 0x10;
         Bytes h;
         Put16(h, 0);
@@ -352,14 +362,16 @@ void SetWriter::CloseVolume(bool last) {
 
 void SetWriter::Add(const FixtureEntry& e) {
     if (m_fd < 0) OpenVolume();
-    Source source(e);
-    const uint64_t total = e.directory ? 0 : source.Size();
+    Source source(e, false);
+    Source stored(e, !e.packed.empty());
+    const uint64_t unpacked = e.directory ? 0 : source.Size();
+    const uint64_t total = e.directory ? 0 : stored.Size();
     std::vector<uint8_t> buffer(kCopyChunk);
     uLong whole = crc32(0, nullptr, 0);
     blake2sp_state hash;
     blake2sp_init(&hash, 32);
-    for (uint64_t at = 0; at < total;) {
-        size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, total - at));
+    for (uint64_t at = 0; at < unpacked;) {
+        size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, unpacked - at));
         source.Read(at, buffer.data(), n);
         whole = crc32_z(whole, buffer.data(), n);
         blake2sp_update(&hash, buffer.data(), n);
@@ -372,7 +384,7 @@ void SetWriter::Add(const FixtureEntry& e) {
     bool first = true;
     do {
         Part p;
-        p.total = total;
+        p.total = unpacked;
         p.size = total - done;
         p.splitBefore = !first;
         uint64_t headerSize = Header(e, p).size();
@@ -393,7 +405,7 @@ void SetWriter::Add(const FixtureEntry& e) {
         uLong partCrc = crc32(0, nullptr, 0);
         for (uint64_t at = 0; at < p.size;) {
             size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, p.size - at));
-            source.Read(done + at, buffer.data(), n);
+            stored.Read(done + at, buffer.data(), n);
             partCrc = crc32_z(partCrc, buffer.data(), n);
             WriteRaw(buffer.data(), n);
             at += n;

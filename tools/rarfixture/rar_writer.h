@@ -27,6 +27,14 @@ struct FixtureEntry {
     bool encrypted = false;  // the header flag (RAR 5.0: an encryption record), data unchanged
     uint8_t method = 0x30;   // any other value marks the (unchanged) data as compressed
     bool blake2 = false;     // RAR 5.0: a BLAKE2sp record instead of the CRC-32
+    // When not empty, the bytes stored as the entry's data (a packed form made by the caller);
+    // data stays what they unpack to and gives the unpacked size and the checks.
+    std::string packed;
+    bool solid = false;       // the entry's solid flag
+    uint8_t unpVer = 29;      // RAR 1.5-4.x: the version needed to extract
+    uint32_t dictionary = 0;  // the dictionary exponent (RAR 1.5-4.x: 0-6; RAR 5.0: 0-31)
+    uint32_t algorithm = 0;   // RAR 5.0: the compression algorithm version
+    uint32_t fraction = 0;    // RAR 5.0, algorithm 1: the dictionary's 32nds
 };
 
 struct FixtureOptions {
@@ -37,6 +45,7 @@ struct FixtureOptions {
     bool nextVolumeFlag = true;  // their next-volume flag on all volumes but the last
     bool volumeNumbers = true;   // volume numbers in RAR 1.5-4.x end blocks
     int partDigits = 0;          // digits of partN; 0 chooses from the number of volumes
+    bool solid = false;          // the main header's solid flag
 };
 
 // Writes the archive or volume set. path names the archive, or for a set its base name

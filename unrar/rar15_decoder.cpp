@@ -19,7 +19,7 @@ namespace {
 using rar3::PrefixCode;
 
 // The format's window; its distances reach at most this far.
-constexpr uint64_t kDictionary = 64 * 1024;
+constexpr uint64_t kDictionary = uint64_t{64} * 1024;
 // More than the longest match (267 bytes).
 constexpr uint64_t kOvershoot = 512;
 

@@ -13,7 +13,7 @@ namespace kiv::rar {
 namespace {
 
 // Distances of the format reach 1 MiB whatever dictionary the header declares.
-constexpr uint64_t kMaxDictionary = 1024 * 1024;
+constexpr uint64_t kMaxDictionary = uint64_t{1024} * 1024;
 // More than the longest match (260 bytes): decoding stops this far before bytes not yet handed
 // on would be overwritten.
 constexpr uint64_t kOvershoot = 512;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "unrar/rar15_decoder.h"
+#include "unrar/rar20_decoder.h"
 #include "unrar/rar3_decoder.h"
 #include "unrar/rar5_decoder.h"
 #include "unrar/rar_error.h"
@@ -50,6 +52,11 @@ size_t WindowSizeFor(const DecodeParams& p) {
 
 std::unique_ptr<Decoder> CreateDecoder(const DecodeParams& p) {
     switch (p.unpVer) {
+        case 15:
+            return std::make_unique<Rar15Decoder>();
+        case 20:
+        case 26:
+            return std::make_unique<Rar20Decoder>();
         case 29:
         case 36:
             return std::make_unique<Rar3Decoder>();

@@ -419,10 +419,10 @@ TEST_F(Extraction, ASubfolderSwappedForALinkDuringTheRunGetsNothingOutside) {
 }
 
 TEST_F(Extraction, CompressedEntriesFailWithoutLeavingAFile) {
-    // RAR 2.0 compression, which the library does not decode.
+    // RAR 1.3 compression, which the library does not decode.
     fx::FixtureEntry packed = FileEntry("packed.bin", "data");
     packed.method = 0x33;
-    packed.unpVer = 20;
+    packed.unpVer = 13;
     const auto volumes = Write({packed, FileEntry("after.txt", "after")}, {});
     auto rar = MainWindowExtractor(volumes[0], Path("out"));
     EventLog log;

@@ -23,20 +23,17 @@
 namespace kiv::corpus {
 
 // Whether every generation must already decode: while a decoder is still being written, the
-// entries of its generation are listed as pending instead of failing the run. With the RAR
-// 2.9/3.x and 5.0 decoders in, every compressed entry unar extracts (RAR 1.5 and 2.0 aside) must
-// come out.
+// entries of its generation are listed as pending instead of failing the run. With every
+// generation's decoder in, every compressed entry unar extracts must come out.
 inline constexpr bool kEveryGenerationRequired = true;
 
 // How the corpus tests treat a compressed entry of unpack version `unpVer`.
 enum class Generation {
     Decoded,  // the library has its decoder: the entry must come out like unar's
-    Later,    // RAR 1.5 and 2.0, which a later version of the library decodes
     Pending,  // a decoder still missing from this build (see kEveryGenerationRequired)
 };
 
 inline Generation GenerationOf(std::uint32_t unpVer) {
-    if (unpVer == 15 || unpVer == 20 || unpVer == 26) return Generation::Later;
     rar::DecodeParams params;
     params.unpVer = unpVer;
     params.unpSize = 1;
@@ -49,8 +46,6 @@ inline const char* Describe(Generation g) {
     switch (g) {
         case Generation::Decoded:
             return "decoded";
-        case Generation::Later:
-            return "expected-unsupported (RAR 1.5/2.0, left to a later version)";
         case Generation::Pending:
             return "pending (no decoder for this generation in this build yet)";
     }

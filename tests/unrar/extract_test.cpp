@@ -120,10 +120,10 @@ TEST_P(ExtractTest, StopFromTheDataCallbackLeavesNothing) {
 }
 
 TEST_P(ExtractTest, RefusesCompressedAndEncryptedEntriesAndGoesOn) {
-    // A generation the library has no decoder for: RAR 2.0, or an unknown RAR 5.0 algorithm.
+    // A generation the library has no decoder for: RAR 1.3, or an unknown RAR 5.0 algorithm.
     FixtureEntry packed = Entry("packed", "not really packed");
     packed.method = 0x33;
-    packed.unpVer = 20;
+    packed.unpVer = 13;
     packed.algorithm = 2;
     FixtureEntry locked = Entry("locked", "secret");
     locked.encrypted = true;

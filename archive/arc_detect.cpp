@@ -102,8 +102,9 @@ DetectedArchive BehindProgram(const ByteReader& reader, const std::uint8_t* head
         for (std::size_t i = 0; i + 4 <= got && i < kStubSearchBlock; ++i) {
             const std::uint8_t* p = block.data() + i;
             if (Starts(p, got - i, "Rar!")) return {TArcType::atRarExe, std::int64_t(base + i) + 1};
-            if (Starts(p, got - i, "PK\x03\x04"))
+            if (Starts(p, got - i, "PK\x03\x04")) {
                 return {TArcType::atZipExe, std::int64_t(base + i) + 1};
+            }
             if (i + 5 <= got && p[0] == '-' && p[1] == 'l' && p[2] == 'h' && p[4] == '-' &&
                 base + i >= 2) {
                 return {TArcType::atLhaExe, std::int64_t(base + i - 2) + 1};

@@ -15,8 +15,9 @@ void RegisterCoolControls() {
     const ClassInfo* classes[] = {ClassInfoOf<TCoolLabel>(), ClassInfoOf<TCoolScrollingText>(),
                                   ClassInfoOf<TCoolGroupBox>(), ClassInfoOf<TCoolBevel>(),
                                   ClassInfoOf<TGauge>()};
-    for (const ClassInfo* info : classes)
+    for (const ClassInfo* info : classes) {
         if (!info) throw EComponentError("A skinned control class is not registered");
+    }
 }
 
 }  // namespace kiv

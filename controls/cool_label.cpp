@@ -137,8 +137,9 @@ void TCoolLabel::RenderText(TRect& rect, unsigned flags) {
 }
 
 void TCoolLabel::FitToText() {
-    if (!AutoSize() || !Parent() || ComponentState().Contains(TComponentStateItem::csReading))
+    if (!AutoSize() || !Parent() || ComponentState().Contains(TComponentStateItem::csReading)) {
         return;
+    }
     TRect measured = ClientRect();
     {
         MeasureContext measure(*Canvas());

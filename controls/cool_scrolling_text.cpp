@@ -35,8 +35,9 @@ char AsciiUpper(char c) {
 }
 
 std::string WithoutTrailingBreaks(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n'))
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n')) {
         text.pop_back();
+    }
     return text;
 }
 
@@ -93,8 +94,9 @@ void TCoolScrollingText::SetScrollDirection(TScrollDirection direction) {
     if (direction == m_direction) return;
     m_direction = direction;
     if (direction == TScrollDirection::sdLeftToRight ||
-        direction == TScrollDirection::sdRightToLeft)
+        direction == TScrollDirection::sdRightToLeft) {
         SetAlignment(TAlignment::taLeftJustify);
+    }
     Invalidate();
 }
 
@@ -251,31 +253,35 @@ void TCoolScrollingText::ScrollStep() {
     switch (m_direction) {
         case TScrollDirection::sdBottomToTop:
             dy = -1;
-            if (m_textTop > -MeasureText().Height())
+            if (m_textTop > -MeasureText().Height()) {
                 --m_textTop;
-            else
+            } else {
                 passEnded = true;
+            }
             break;
         case TScrollDirection::sdTopToBottom:
             dy = 1;
-            if (m_textTop < Height())
+            if (m_textTop < Height()) {
                 ++m_textTop;
-            else
+            } else {
                 passEnded = true;
+            }
             break;
         case TScrollDirection::sdLeftToRight:
             dx = 1;
-            if (m_textLeft < Width())
+            if (m_textLeft < Width()) {
                 ++m_textLeft;
-            else
+            } else {
                 passEnded = true;
+            }
             break;
         case TScrollDirection::sdRightToLeft:
             dx = -1;
-            if (m_textLeft > -MeasureText().Width())
+            if (m_textLeft > -MeasureText().Width()) {
                 --m_textLeft;
-            else
+            } else {
                 passEnded = true;
+            }
             break;
     }
     if (passEnded) {
@@ -290,8 +296,9 @@ void TCoolScrollingText::ScrollStep() {
 
 void TCoolScrollingText::Redraw(int dx, int dy) {
     TWinControl* parent = Parent();
-    if (!parent || !parent->HandleAllocated() || !Visible() || Width() == 0 || Height() == 0)
+    if (!parent || !parent->HandleAllocated() || !Visible() || Width() == 0 || Height() == 0) {
         return;
+    }
     if (!HasWallpaper() && !m_transparent) {
         const TRect bounds = BoundsRect();
         parent->ScrollWindowEx(dx, dy, &bounds, &bounds, SW_INVALIDATE | SW_ERASE);
@@ -316,8 +323,9 @@ void TCoolScrollingText::Redraw(int dx, int dy) {
 }
 
 void TCoolScrollingText::FitToText() {
-    if (!m_autoSize || !Parent() || ComponentState().Contains(TComponentStateItem::csReading))
+    if (!m_autoSize || !Parent() || ComponentState().Contains(TComponentStateItem::csReading)) {
         return;
+    }
     const TRect measured = MeasureText();
     int x = Left();
     if (m_alignment == TAlignment::taRightJustify) x += Width() - measured.Right;

@@ -62,8 +62,9 @@ const ClassInfo* ClassInfo::Parent() const {
 }
 
 bool ClassInfo::InheritsFrom(const ClassInfo& other) const {
-    for (const ClassInfo* c = this; c; c = c->Parent())
+    for (const ClassInfo* c = this; c; c = c->Parent()) {
         if (c == &other) return true;
+    }
     return false;
 }
 
@@ -76,26 +77,31 @@ std::vector<const PropertyInfo*> ClassInfo::Properties() const {
             auto same = std::find_if(result.begin(), result.end(), [&](const PropertyInfo* p) {
                 return SameText(p->name, property.name);
             });
-            if (same != result.end())
+            if (same != result.end()) {
                 *same = &property;
-            else
+            } else {
                 result.push_back(&property);
+            }
         }
     }
     return result;
 }
 
 const PropertyInfo* ClassInfo::FindProperty(std::string_view name) const {
-    for (const ClassInfo* c = this; c; c = c->Parent())
-        for (const PropertyInfo& property : c->m_properties)
+    for (const ClassInfo* c = this; c; c = c->Parent()) {
+        for (const PropertyInfo& property : c->m_properties) {
             if (SameText(property.name, name)) return &property;
+        }
+    }
     return nullptr;
 }
 
 const MethodInfo* ClassInfo::FindMethod(std::string_view name) const {
-    for (const ClassInfo* c = this; c; c = c->Parent())
-        for (const MethodInfo& method : c->m_methods)
+    for (const ClassInfo* c = this; c; c = c->Parent()) {
+        for (const MethodInfo& method : c->m_methods) {
             if (SameText(method.name, name)) return &method;
+        }
+    }
     return nullptr;
 }
 
@@ -107,16 +113,18 @@ std::unique_ptr<TComponent> ClassInfo::Create(TComponent* owner) const {
 void RegisterClassInfo(ClassInfo info) {
     Registry& registry = TheRegistry();
     if (registry.byType.count(info.Type())) return;
-    if (FindClass(info.Name()))
+    if (FindClass(info.Name())) {
         throw EComponentError(FormatMessage("A class named %s is already registered", info.Name()));
+    }
     auto stored = std::make_unique<ClassInfo>(std::move(info));
     registry.byType.emplace(stored->Type(), stored.get());
     registry.classes.push_back(std::move(stored));
 }
 
 const ClassInfo* FindClass(std::string_view name) {
-    for (const auto& info : TheRegistry().classes)
+    for (const auto& info : TheRegistry().classes) {
         if (SameText(info->Name(), name)) return info.get();
+    }
     return nullptr;
 }
 

@@ -217,10 +217,11 @@ std::vector<std::string_view> NamesOf() {
 
 template <typename T>
 constexpr std::int64_t ClampedMax() {
-    if constexpr (std::numeric_limits<T>::max() > std::numeric_limits<std::int64_t>::max())
+    if constexpr (std::numeric_limits<T>::max() > std::numeric_limits<std::int64_t>::max()) {
         return std::numeric_limits<std::int64_t>::max();
-    else
+    } else {
         return static_cast<std::int64_t>(std::numeric_limits<T>::max());
+    }
 }
 
 template <typename>

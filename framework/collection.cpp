@@ -44,8 +44,9 @@ TCollectionItem* TCollection::Items(int index) const {
 }
 
 int TCollection::IndexOf(const TCollectionItem* item) const {
-    for (std::size_t i = 0; i < m_items.size(); ++i)
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
         if (m_items[i].get() == item) return static_cast<int>(i);
+    }
     return -1;
 }
 

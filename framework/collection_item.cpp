@@ -19,10 +19,11 @@ TPersistent* TCollectionItem::GetOwner() const {
 }
 
 void TCollectionItem::Changed(bool allItems) {
-    if (allItems)
+    if (allItems) {
         m_collection->Changed();
-    else
+    } else {
         m_collection->ItemChanged(this);
+    }
 }
 
 }  // namespace kiv

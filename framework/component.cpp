@@ -25,8 +25,9 @@ void Forget(std::vector<TComponent*>& list, const TComponent* component) {
 }  // namespace
 
 TComponent::TComponent(TComponent* owner) : m_owner(owner) {
-    if (owner && owner->m_state.Contains(TComponentStateItem::csDesigning))
+    if (owner && owner->m_state.Contains(TComponentStateItem::csDesigning)) {
         m_state.Include(TComponentStateItem::csDesigning);
+    }
 }
 
 TComponent::~TComponent() {
@@ -59,9 +60,10 @@ void TComponent::DestroyComponents() {
 
 TComponent& TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
     if (!component) throw EComponentError("Cannot insert a nil component");
-    if (component->m_owner != nullptr && component->m_owner != this)
+    if (component->m_owner != nullptr && component->m_owner != this) {
         throw EComponentError(
             FormatMessage("Component %s already has another owner", component->Name()));
+    }
     ValidateRename(component.get(), component->m_name);
     TComponent& inserted = *component;
     inserted.m_owner = this;
@@ -74,9 +76,10 @@ TComponent& TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
 std::unique_ptr<TComponent> TComponent::RemoveComponent(TComponent& component) {
     auto it = std::find_if(m_components.begin(), m_components.end(),
                            [&](const auto& owned) { return owned.get() == &component; });
-    if (it == m_components.end())
+    if (it == m_components.end()) {
         throw EComponentError(
             FormatMessage("Component %s is not owned by %s", component.Name(), Name()));
+    }
     Notification(&component, TOperation::opRemove);
     // The notification may have changed the list, even taken this very component away; look
     // again, and only by address: `component` may be gone by now.
@@ -90,23 +93,26 @@ std::unique_ptr<TComponent> TComponent::RemoveComponent(TComponent& component) {
 }
 
 TComponent* TComponent::Components(int index) const {
-    if (index < 0 || index >= ComponentCount())
+    if (index < 0 || index >= ComponentCount()) {
         throw EListError(FormatMessage("List index out of bounds (%d)", index));
+    }
     return m_components[static_cast<std::size_t>(index)].get();
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
     if (name.empty()) return nullptr;
-    for (const auto& component : m_components)
+    for (const auto& component : m_components) {
         if (SameText(component->m_name, name)) return component.get();
+    }
     return nullptr;
 }
 
 int TComponent::ComponentIndex() const {
     if (!m_owner) return -1;
     const auto& list = m_owner->m_components;
-    for (std::size_t i = 0; i < list.size(); ++i)
+    for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].get() == this) return static_cast<int>(i);
+    }
     return -1;
 }
 
@@ -121,24 +127,28 @@ bool TComponent::IsValidIdent(std::string_view name) {
 
 void TComponent::ValidateRename(const TComponent* component, const std::string& newName) const {
     if (newName.empty()) return;
-    for (const auto& owned : m_components)
-        if (owned.get() != component && SameText(owned->m_name, newName))
+    for (const auto& owned : m_components) {
+        if (owned.get() != component && SameText(owned->m_name, newName)) {
             throw EComponentError(FormatMessage("A component named %s already exists", newName));
+        }
+    }
 }
 
 void TComponent::SetName(const std::string& name) {
     if (name == m_name) return;
-    if (!name.empty() && !IsValidIdent(name))
+    if (!name.empty() && !IsValidIdent(name)) {
         throw EComponentError(FormatMessage("'%s' is not a valid component name", name));
+    }
     if (m_owner) m_owner->ValidateRename(this, name);
     m_name = name;
 }
 
 void TComponent::SetDesigning(bool designing) {
-    if (designing)
+    if (designing) {
         m_state.Include(TComponentStateItem::csDesigning);
-    else
+    } else {
         m_state.Exclude(TComponentStateItem::csDesigning);
+    }
     for (auto& component : m_components) component->SetDesigning(designing);
 }
 
@@ -149,11 +159,13 @@ void TComponent::SetState(TComponentState add, TComponentState remove) {
 
 void TComponent::FreeNotification(TComponent* other) {
     if (!other || other == this) return;
-    if (std::find(m_freeNotifies.begin(), m_freeNotifies.end(), other) == m_freeNotifies.end())
+    if (std::find(m_freeNotifies.begin(), m_freeNotifies.end(), other) == m_freeNotifies.end()) {
         m_freeNotifies.push_back(other);
+    }
     if (std::find(other->m_freeNotifies.begin(), other->m_freeNotifies.end(), this) ==
-        other->m_freeNotifies.end())
+        other->m_freeNotifies.end()) {
         other->m_freeNotifies.push_back(this);
+    }
 }
 
 void TComponent::RemoveFreeNotification(TComponent* other) {
@@ -178,8 +190,9 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
 void TComponent::GetChildren(const std::function<void(TComponent&)>& proc,
                              const TComponent* root) const {
     if (root != this) return;
-    for (const auto& component : m_components)
+    for (const auto& component : m_components) {
         if (!component->HasParent()) proc(*component);
+    }
 }
 
 }  // namespace kiv

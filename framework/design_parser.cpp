@@ -75,8 +75,9 @@ private:
         ++m_pos;
     }
     void SkipBlanks() {
-        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\r' || Peek() == '\n'))
+        while (!AtEnd() && (Peek() == ' ' || Peek() == '\t' || Peek() == '\r' || Peek() == '\n')) {
             Skip();
+        }
     }
 
     void Advance() {
@@ -114,8 +115,9 @@ private:
             std::uint64_t value = 0;
             int digits = 0;
             for (int d; (d = HexValue(Peek())) >= 0; Skip(), ++digits) {
-                if (value > (std::numeric_limits<std::uint64_t>::max() >> 4))
+                if (value > (std::numeric_limits<std::uint64_t>::max() >> 4)) {
                     Fail(m_token, "Integer out of range");
+                }
                 value = value << 4 | static_cast<unsigned>(d);
             }
             if (digits == 0) Fail(m_token, "Hexadecimal digits expected after $");
@@ -143,16 +145,18 @@ private:
             double value = 0;
             auto [end, error] =
                 std::from_chars(digits.data(), digits.data() + digits.size(), value);
-            if (error != std::errc() || end != digits.data() + digits.size())
+            if (error != std::errc() || end != digits.data() + digits.size()) {
                 Fail(m_token, "Floating-point number out of range");
+            }
             m_token.type = TokenType::Float;
             m_token.real = negative ? -value : value;
             return;
         }
         std::uint64_t value = 0;
         auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        if (error != std::errc() || end != digits.data() + digits.size())
+        if (error != std::errc() || end != digits.data() + digits.size()) {
             Fail(m_token, "Integer out of range");
+        }
         SetInteger(value, negative);
     }
 
@@ -171,8 +175,9 @@ private:
             if (Peek() == '\'') {
                 Skip();
                 for (;;) {
-                    if (AtEnd() || Peek() == '\n' || Peek() == '\r')
+                    if (AtEnd() || Peek() == '\n' || Peek() == '\r') {
                         Fail(m_token, "Unterminated string");
+                    }
                     if (Peek() == '\'') {
                         Skip();
                         if (Peek() != '\'') break;
@@ -238,8 +243,9 @@ private:
 
     DesignObject ParseObject(int depth) {
         if (depth > kMaxDepth) Fail(m_token, "Objects nested too deeply");
-        if (IsKeyword("inherited") || IsKeyword("inline"))
+        if (IsKeyword("inherited") || IsKeyword("inline")) {
             Fail(m_token, "Inherited and inline objects are not supported");
+        }
         if (!IsKeyword("object")) Fail(m_token, "'object' expected");
         DesignObject object;
         object.line = m_token.line;
@@ -261,8 +267,9 @@ private:
             if (IsKeyword("object") || IsKeyword("inherited") || IsKeyword("inline")) {
                 object.children.push_back(ParseObject(depth + 1));
             } else if (m_token.type == TokenType::Ident) {
-                if (!object.children.empty())
+                if (!object.children.empty()) {
                     Fail(m_token, "Properties must come before child objects");
+                }
                 object.properties.push_back(ParseProperty(depth));
             } else {
                 Fail(m_token, "'end' expected");

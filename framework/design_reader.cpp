@@ -66,11 +66,13 @@ void DesignReader::At(int line, int column, Action&& action) const {
 void DesignReader::ReadRoot(TComponent& root, std::string_view text) {
     DesignObject tree = DesignParser(m_designName, m_files).Parse(text);
     const ClassInfo* info = ClassInfoOf(root);
-    if (!info)
+    if (!info) {
         Fail(tree.line, tree.column, FormatMessage("Class %s is not registered", root.ClassName()));
-    if (!SameText(info->Name(), tree.className))
+    }
+    if (!SameText(info->Name(), tree.className)) {
         Fail(tree.line, tree.column,
              FormatMessage("The design holds a %s, not a %s", tree.className, info->Name()));
+    }
     Apply(root, tree);
 }
 
@@ -78,8 +80,9 @@ std::unique_ptr<TComponent> DesignReader::ReadComponent(std::string_view text) {
     DesignObject tree = DesignParser(m_designName, m_files).Parse(text);
     const ClassInfo* info = FindClass(tree.className);
     if (!info) Fail(tree.line, tree.column, FormatMessage("Class %s not found", tree.className));
-    if (!info->CanCreate())
+    if (!info->CanCreate()) {
         Fail(tree.line, tree.column, FormatMessage("Class %s is not a component", info->Name()));
+    }
     std::unique_ptr<TComponent> root;
     At(tree.line, tree.column, [&] { root = info->Create(nullptr); });
     Apply(*root, tree);
@@ -115,8 +118,9 @@ void DesignReader::ReadObject(TComponent& component, const DesignObject& node) {
 void DesignReader::ReadChild(TComponent& parent, const DesignObject& node) {
     const ClassInfo* info = FindClass(node.className);
     if (!info) Fail(node.line, node.column, FormatMessage("Class %s not found", node.className));
-    if (!info->CanCreate())
+    if (!info->CanCreate()) {
         Fail(node.line, node.column, FormatMessage("Class %s is not a component", info->Name()));
+    }
     std::unique_ptr<TComponent> created;
     At(node.line, node.column, [&] { created = info->Create(m_root); });
     created->SetState(kReadingStates, {});
@@ -141,17 +145,20 @@ void DesignReader::ReadProperty(TPersistent& target, const DesignProperty& prope
         std::string_view segment = path.substr(0, dot);
         const ClassInfo* info = ClassInfoOf(*object);
         const PropertyInfo* nested = info ? info->FindProperty(segment) : nullptr;
-        if (!nested)
+        if (!nested) {
             Fail(property.line, property.column,
                  FormatMessage("Unknown property %s of %s", std::string(segment),
                                object->ClassName()));
-        if (nested->kind != PropKind::Object && nested->kind != PropKind::Collection)
+        }
+        if (nested->kind != PropKind::Object && nested->kind != PropKind::Collection) {
             Fail(property.line, property.column,
                  FormatMessage("Property %s has no fields", nested->name));
+        }
         TPersistent* inner = nested->getObject(*object);
-        if (!inner)
+        if (!inner) {
             Fail(property.line, property.column,
                  FormatMessage("Property %s holds no object", nested->name));
+        }
         object = inner;
         path.remove_prefix(dot + 1);
     }
@@ -159,9 +166,10 @@ void DesignReader::ReadProperty(TPersistent& target, const DesignProperty& prope
     const ClassInfo* info = ClassInfoOf(*object);
     const PropertyInfo* published = info ? info->FindProperty(name) : nullptr;
     if (published) {
-        if (!published->CanWrite())
+        if (!published->CanWrite()) {
             Fail(property.line, property.column,
                  FormatMessage("Property %s is read-only", published->name));
+        }
         SetValue(*object, *published, property.value);
         return;
     }
@@ -171,10 +179,11 @@ void DesignReader::ReadProperty(TPersistent& target, const DesignProperty& prope
 void DesignReader::SetValue(TPersistent& target, const PropertyInfo& info,
                             const DesignValue& value) {
     auto expect = [&](DesignValue::Kind kind) {
-        if (value.kind != kind)
+        if (value.kind != kind) {
             Fail(value.line, value.column,
                  FormatMessage("Property %s needs %s, not %s", info.name, KindName(kind),
                                KindName(value.kind)));
+        }
     };
     switch (info.kind) {
         case PropKind::Integer:
@@ -227,18 +236,20 @@ void DesignReader::SetOrdinal(TPersistent& target, const PropertyInfo& info,
     };
     auto ordinalOf = [&](const DesignValue& at) {
         std::int64_t found = -1;
-        for (std::size_t i = 0; i < info.names.size() && at.kind == DesignValue::Kind::Ident; ++i)
+        for (std::size_t i = 0; i < info.names.size() && at.kind == DesignValue::Kind::Ident; ++i) {
             if (SameText(info.names[i], at.text)) found = static_cast<std::int64_t>(i);
+        }
         if (found < 0) badValue(at);
         return found;
     };
     std::int64_t ordinal = 0;
     switch (info.kind) {
         case PropKind::Boolean:
-            if (value.kind == DesignValue::Kind::Ident && SameText(value.text, "True"))
+            if (value.kind == DesignValue::Kind::Ident && SameText(value.text, "True")) {
                 ordinal = 1;
-            else if (!(value.kind == DesignValue::Kind::Ident && SameText(value.text, "False")))
+            } else if (!(value.kind == DesignValue::Kind::Ident && SameText(value.text, "False"))) {
                 badValue(value);
+            }
             break;
         case PropKind::Enum:
             ordinal = ordinalOf(value);
@@ -263,10 +274,11 @@ void DesignReader::SetOrdinal(TPersistent& target, const PropertyInfo& info,
             } else {
                 badValue(value);
             }
-            if (ordinal < info.minValue || ordinal > info.maxValue)
+            if (ordinal < info.minValue || ordinal > info.maxValue) {
                 Fail(value.line, value.column,
                      FormatMessage("Value %d out of range for property %s (%d..%d)", ordinal,
                                    info.name, info.minValue, info.maxValue));
+            }
             break;
     }
     At(value.line, value.column, [&] { info.setOrdinal(target, ordinal); });
@@ -274,12 +286,14 @@ void DesignReader::SetOrdinal(TPersistent& target, const PropertyInfo& info,
 
 void DesignReader::ReadCollection(TPersistent& target, const PropertyInfo& info,
                                   const DesignValue& value) {
-    if (value.kind != DesignValue::Kind::Collection)
+    if (value.kind != DesignValue::Kind::Collection) {
         Fail(value.line, value.column,
              FormatMessage("Property %s needs a collection < ... >", info.name));
+    }
     auto* collection = dynamic_cast<TCollection*>(info.getObject(target));
-    if (!collection)
+    if (!collection) {
         Fail(value.line, value.column, FormatMessage("Property %s holds no collection", info.name));
+    }
     UpdateScope update(*collection);
     DropFixupsWithin(*collection);
     At(value.line, value.column, [&] { collection->Clear(); });
@@ -294,8 +308,9 @@ void DesignReader::ReadCollection(TPersistent& target, const PropertyInfo& info,
 // to be set on them (or on anything they own) must not outlive them.
 void DesignReader::DropFixupsWithin(const TCollection& collection) {
     auto within = [&](const TPersistent* target) {
-        for (const TPersistent* owner = target->GetOwner(); owner; owner = owner->GetOwner())
+        for (const TPersistent* owner = target->GetOwner(); owner; owner = owner->GetOwner()) {
             if (owner == &collection) return true;
+        }
         return false;
     };
     std::erase_if(m_fixups, [&](const Fixup& fixup) { return within(fixup.target); });
@@ -303,20 +318,23 @@ void DesignReader::DropFixupsWithin(const TCollection& collection) {
 
 void DesignReader::SetEvent(TPersistent& target, const PropertyInfo& info,
                             const DesignValue& value) {
-    if (value.kind != DesignValue::Kind::Ident)
+    if (value.kind != DesignValue::Kind::Ident) {
         Fail(value.line, value.column,
              FormatMessage("Property %s needs the name of a method", info.name));
+    }
     const ClassInfo* rootInfo = ClassInfoOf(*m_root);
     const MethodInfo* method = rootInfo ? rootInfo->FindMethod(value.text) : nullptr;
-    if (!method)
+    if (!method) {
         Fail(value.line, value.column,
              FormatMessage("Method %s not found in %s", value.text, m_root->ClassName()));
+    }
     std::any bound = method->bind(*m_root);
     bool fits = false;
     At(value.line, value.column, [&] { fits = bound.has_value() && info.setEvent(target, bound); });
-    if (!fits)
+    if (!fits) {
         Fail(value.line, value.column,
              FormatMessage("Method %s does not fit event %s", method->name, info.name));
+    }
 }
 
 void DesignReader::ReadDefined(TPersistent& target, const std::string& name,
@@ -331,9 +349,10 @@ void DesignReader::ReadDefined(TPersistent& target, const std::string& name,
         throw;
     }
     m_wantedName = nullptr;
-    if (!m_found)
+    if (!m_found) {
         Fail(property.line, property.column,
              FormatMessage("Unknown property %s of %s", property.name, target.ClassName()));
+    }
 }
 
 void DesignReader::DefineProperty(const std::string& name, ValueReader reader,
@@ -350,9 +369,10 @@ void DesignReader::DefineBinaryProperty(const std::string& name, StreamReader re
     if (!m_wantedName || m_found || !SameText(name, *m_wantedName)) return;
     m_found = true;
     const DesignValue& value = *m_wantedValue;
-    if (value.kind != DesignValue::Kind::Binary)
+    if (value.kind != DesignValue::Kind::Binary) {
         Fail(value.line, value.column,
              FormatMessage("Property %s needs a binary value { ... }", name));
+    }
     if (!reader) Fail(value.line, value.column, FormatMessage("Property %s is read-only", name));
     TMemoryStream stream;
     At(value.line, value.column, [&] {
@@ -366,27 +386,33 @@ void DesignReader::ResolveFixups() {
     for (const Fixup& fixup : m_fixups) {
         const DesignValue& value = *fixup.value;
         TComponent* component = m_root->FindComponent(value.text);
-        if (!component && !m_root->Name().empty() && SameText(value.text, m_root->Name()))
+        if (!component && !m_root->Name().empty() && SameText(value.text, m_root->Name())) {
             component = m_root;
-        if (!component)
+        }
+        if (!component) {
             Fail(value.line, value.column, FormatMessage("Component %s not found", value.text));
+        }
         bool fits = false;
         At(value.line, value.column,
            [&] { fits = fixup.property->setComponent(*fixup.target, component); });
-        if (!fits)
+        if (!fits) {
             Fail(value.line, value.column,
                  FormatMessage("Component %s is a %s, which does not fit property %s", value.text,
                                component->ClassName(), fixup.property->name));
+        }
     }
 }
 
 void DesignReader::FinishLoading() {
-    for (TComponent* component : m_created)
+    for (TComponent* component : m_created) {
         component->SetState({}, {TComponentStateItem::csReading});
-    for (std::size_t i = 0; i < m_created.size(); ++i)
+    }
+    for (std::size_t i = 0; i < m_created.size(); ++i) {
         At(m_createdAt[i]->line, m_createdAt[i]->column, [&] { m_created[i]->Loaded(); });
-    for (TComponent* component : m_created)
+    }
+    for (TComponent* component : m_created) {
         component->SetState({}, {TComponentStateItem::csLoading});
+    }
 }
 
 void DesignReader::Undo() {

@@ -22,8 +22,9 @@ std::string Indent(int indent) {
 }
 
 std::string FloatText(double value, const std::string& name) {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value)) {
         throw EPropertyError(FormatMessage("Cannot write the value of %s: not finite", name));
+    }
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     std::string text(buffer, result.ptr);
@@ -53,9 +54,10 @@ void DesignWriter::Line(int indent, const std::string& text) {
 
 void DesignWriter::WriteObject(TComponent& component, int indent) {
     const ClassInfo* info = ClassInfoOf(component);
-    if (!info)
+    if (!info) {
         throw EPropertyError(FormatMessage("Class %s is not registered; it cannot be written",
                                            component.ClassName()));
+    }
     const std::string& name = component.Name();
     Line(indent, "object " + (name.empty() ? info->Name() : name + ": " + info->Name()));
     component.SetState({TComponentStateItem::csWriting}, {});
@@ -94,11 +96,12 @@ void DesignWriter::WriteProperty(TPersistent& object, const PropertyInfo& proper
         case PropKind::Integer: {
             std::int64_t value = property.getOrdinal(object);
             text = std::to_string(value);
-            for (const IdentValue& ident : property.idents)
+            for (const IdentValue& ident : property.idents) {
                 if (ident.value == value) {
                     text = std::string(ident.name);
                     break;
                 }
+            }
             break;
         }
         case PropKind::Boolean:
@@ -106,9 +109,10 @@ void DesignWriter::WriteProperty(TPersistent& object, const PropertyInfo& proper
             break;
         case PropKind::Enum: {
             std::int64_t value = property.getOrdinal(object);
-            if (value < 0 || value >= static_cast<std::int64_t>(property.names.size()))
+            if (value < 0 || value >= static_cast<std::int64_t>(property.names.size())) {
                 throw EPropertyError(
                     FormatMessage("Property %s holds no valid value (%d)", name, value));
+            }
             text = std::string(property.names[static_cast<std::size_t>(value)]);
             break;
         }
@@ -117,8 +121,9 @@ void DesignWriter::WriteProperty(TPersistent& object, const PropertyInfo& proper
             text.assign(1, '[');  // not `text = "["`: gcc 12 -O3 misreads that as an overlap
             for (std::size_t i = 0; i < 64; ++i) {
                 if (!(bits >> i & 1)) continue;
-                if (i >= property.names.size())
+                if (i >= property.names.size()) {
                     throw EPropertyError(FormatMessage("Property %s holds no valid set", name));
+                }
                 if (text.size() > 1) text += ", ";
                 text += property.names[i];
             }
@@ -135,8 +140,9 @@ void DesignWriter::WriteProperty(TPersistent& object, const PropertyInfo& proper
             text = FloatText(property.getFloat(object), name);
             break;
         case PropKind::Object:
-            if (TPersistent* nested = property.getObject(object))
+            if (TPersistent* nested = property.getObject(object)) {
                 WriteProperties(*nested, name + ".", indent);
+            }
             return;
         case PropKind::Collection:
             WriteCollection(object, property, name, indent);

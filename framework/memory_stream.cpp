@@ -35,8 +35,9 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
     if (origin == SeekOrigin::soCurrent) base = m_position;
     if (origin == SeekOrigin::soEnd) base = Size();
     std::int64_t position = 0;
-    if (__builtin_add_overflow(base, offset, &position))
+    if (__builtin_add_overflow(base, offset, &position)) {
         position = offset < 0 ? 0 : std::numeric_limits<std::int64_t>::max();
+    }
     m_position = std::max<std::int64_t>(0, position);
     return m_position;
 }

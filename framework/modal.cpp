@@ -21,8 +21,9 @@ TModalResult CautiousAnswer(TMsgDlgButtons buttons) {
         {mbIgnore, mrIgnore},     {mbOK, mrOk},   {mbRetry, mrRetry},     {mbYes, mrYes},
         {mbYesToAll, mrYesToAll}, {mbAll, mrAll},
     };
-    for (const auto& [button, result] : kPreference)
+    for (const auto& [button, result] : kPreference) {
         if (buttons.Contains(button)) return result;
+    }
     return mrCancel;
 }
 

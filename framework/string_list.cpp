@@ -11,8 +11,9 @@ const bool registered = RegisterClass<TStringList, TStrings>("TStringList");
 }
 
 void TStringList::CheckIndex(int index, int limit) const {
-    if (index < 0 || index >= limit)
+    if (index < 0 || index >= limit) {
         throw EListError(FormatMessage("List index out of bounds (%d)", index));
+    }
 }
 
 const std::string& TStringList::Strings(int index) const {
@@ -49,10 +50,11 @@ void TStringList::Clear() {
 }
 
 void TStringList::SetUpdateState(bool updating) {
-    if (updating)
+    if (updating) {
         Changing();
-    else
+    } else {
         Changed();
+    }
 }
 
 void TStringList::Changing() {

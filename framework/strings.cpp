@@ -51,8 +51,9 @@ void TStrings::SetText(std::string_view text) {
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
-        if (end != std::string_view::npos && !line.empty() && line.back() == '\r')
+        if (end != std::string_view::npos && !line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
+        }
         Add(std::string(line));
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
     }
@@ -84,11 +85,14 @@ void TStrings::Assign(const TPersistent* source) {
 void TStrings::DefineProperties(TFiler& filer) {
     TPersistent::DefineProperties(filer);
     auto read = [this](const DesignValue& value) {
-        if (value.kind != DesignValue::Kind::List)
+        if (value.kind != DesignValue::Kind::List) {
             throw EPropertyError("A list of strings ( ... ) expected");
-        for (const DesignValue& item : value.items)
-            if (item.kind != DesignValue::Kind::String)
+        }
+        for (const DesignValue& item : value.items) {
+            if (item.kind != DesignValue::Kind::String) {
                 throw EPropertyError("Only strings may stand in a list of strings");
+            }
+        }
         UpdateScope update(*this);
         Clear();
         for (const DesignValue& item : value.items) Add(item.text);

@@ -11,8 +11,9 @@ constexpr char AsciiUpper(char c) {
 
 constexpr bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
+    for (std::size_t i = 0; i < a.size(); ++i) {
         if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    }
     return true;
 }
 

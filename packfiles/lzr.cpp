@@ -95,8 +95,9 @@ public:
         m_in = 3;
         while (m_in < m_size) {
             if (bits == 0) {
-                if (m_size - m_in < 2)
+                if (m_size - m_in < 2) {
                     Damaged(FormatMessage("flag word at block offset %d cut off", m_in));
+                }
                 flags = (std::uint32_t{m_src[m_in]} << 8) | m_src[m_in + 1];
                 m_in += 2;
                 bits = 16;
@@ -135,8 +136,9 @@ private:
     }
 
     void Reference() {
-        if (m_size - m_in < 2)
+        if (m_size - m_in < 2) {
             Damaged(FormatMessage("back reference at block offset %d cut off", m_in));
+        }
         const std::uint8_t* item = m_src + m_in;
         const std::size_t distance = item[0] * 16u + (item[1] >> 4);
         if (distance == 0) {

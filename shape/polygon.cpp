@@ -263,8 +263,9 @@ void TPolygon::DrawTools() {
     const int w = m_tools[0]->Width();
     const int h = m_tools[0]->Height();
     const int left = Width() - w - 1;
-    for (int i = 0; i < kToolCount; ++i)
+    for (int i = 0; i < kToolCount; ++i) {
         canvas.Draw(left, i * h + 1, m_tools[std::size_t(i)].get());
+    }
     canvas.Pen()->SetColor(kToolFrameColour);
     canvas.Pen()->SetWidth(1);
     canvas.Pen()->SetStyle(TPenStyle::psSolid);

@@ -37,8 +37,9 @@ std::unique_ptr<TBitmap> MakeToolPicture(int index) {
             Lines(canvas, {{15, 4}, {3, 16}});
             break;
         case 2:  // point handles
-            for (TPoint p : std::array<TPoint, 3>{{{5, 6}, {14, 5}, {9, 14}}})
+            for (TPoint p : std::array<TPoint, 3>{{{5, 6}, {14, 5}, {9, 14}}}) {
                 canvas.Rectangle(p.X - 2, p.Y - 2, p.X + 3, p.Y + 3);
+            }
             break;
         case 3:  // an empty frame
             canvas.Brush()->SetStyle(TBrushStyle::bsClear);

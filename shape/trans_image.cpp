@@ -39,8 +39,9 @@ void TTransImage::SetMask(const TPicture* mask) {
 
 void TTransImage::MaskChanged() {
     // Reducing changes the bitmap once more; the second notice finds it reduced.
-    if (HasMask() && m_mask->Bitmap()->PixelFormat() != TPixelFormat::pf1bit)
+    if (HasMask() && m_mask->Bitmap()->PixelFormat() != TPixelFormat::pf1bit) {
         m_mask->Bitmap()->SetPixelFormat(TPixelFormat::pf1bit);
+    }
 }
 
 void TTransImage::SetCombineMode(TCombineMode mode) {
@@ -79,10 +80,11 @@ std::optional<QRegion> TTransImage::SafeRegion() {
             const int start = x;
             while (x < lastColumn && pixels.Pixels(x + 1, y) == clBlack) ++x;
             const QRegion run = platform::CreateRectRgn(start, y, x + 1, y + 1);
-            if (!result)
+            if (!result) {
                 result = run;
-            else
+            } else {
                 platform::CombineRgn(*result, *result, run, platform::RGN_OR);
+            }
         }
     }
     return result;

@@ -55,12 +55,14 @@ struct Contribution {
 std::optional<Contribution> ContributionOf(TControl& control) {
     if (!control.Enabled()) return std::nullopt;
     const TRect b = control.BoundsRect();
-    if (auto* ellipse = dynamic_cast<TEllipse*>(&control))
+    if (auto* ellipse = dynamic_cast<TEllipse*>(&control)) {
         return Contribution{platform::CreateEllipticRgn(b.Left, b.Top, b.Right, b.Bottom),
                             ellipse->CombineMode()};
-    if (auto* rectangle = dynamic_cast<TRectangles*>(&control))
+    }
+    if (auto* rectangle = dynamic_cast<TRectangles*>(&control)) {
         return Contribution{platform::CreateRectRgn(b.Left, b.Top, b.Right, b.Bottom),
                             rectangle->CombineMode()};
+    }
     if (auto* image = dynamic_cast<TTransImage*>(&control)) {
         if (!image->HasMask()) return std::nullopt;
         std::optional<QRegion> region = image->CreateMaskRegion();
@@ -73,8 +75,9 @@ std::optional<Contribution> ContributionOf(TControl& control) {
         // Every point is used, however many there are.
         std::vector<TPoint> points;
         points.reserve(std::size_t(list.Count()));
-        for (int i = 0; i < list.Count(); ++i)
+        for (int i = 0; i < list.Count(); ++i) {
             points.push_back(list.Item(i)->Point() + b.TopLeft());
+        }
         return Contribution{platform::CreatePolygonRgn(points, platform::ALTERNATE),
                             polygon->CombineMode()};
     }
@@ -121,8 +124,9 @@ void TTransparentForm::SetShapesVisible(bool visible) {
     for (int i = 0; i < m_form->ComponentCount(); ++i) {
         TComponent* component = m_form->Components(i);
         if (dynamic_cast<TEllipse*>(component) || dynamic_cast<TPolygon*>(component) ||
-            dynamic_cast<TRectangles*>(component))
+            dynamic_cast<TRectangles*>(component)) {
             static_cast<TControl*>(component)->SetVisible(visible);
+        }
     }
 }
 

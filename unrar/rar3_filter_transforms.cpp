@@ -44,8 +44,9 @@ void SetBundleBits(uint8_t* bundle, unsigned from, unsigned count, uint32_t v) {
 }
 
 void RequireChannels(uint32_t channels, const char* filter) {
-    if (channels == 0)
+    if (channels == 0) {
         throw RarError(ERAR_BAD_DATA, std::string("a ") + filter + " filter of no channels");
+    }
 }
 
 }  // namespace

@@ -115,8 +115,9 @@ Block Rar4Reader::Next() {
         }
         uint64_t next = here + base.size;
         if (base.flags & layout::kLongBlock) {
-            if (base.size < layout::kLongBlockSize)
+            if (base.size < layout::kLongBlockSize) {
                 Cursor::Fail("long block without its data size");
+            }
             uint8_t add[4];
             if (!ReadVolume(m_source, here + layout::kDataSizeAt, add, sizeof add)) {
                 Cursor::Fail("block header cut short");

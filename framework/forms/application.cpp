@@ -10,8 +10,9 @@
 namespace kiv {
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance()) {
         m_qtApplication = std::make_unique<QApplication>(m_argc, m_argv);
+    }
     // Forms are hidden, not closed, so the loop ends only when the main form says so.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_previousPump = SetProcessMessagesHook([this] { ProcessMessages(); });
@@ -56,10 +57,11 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
 
 void TApplication::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
-    if (operation == TOperation::opInsert && !m_mainForm)
+    if (operation == TOperation::opInsert && !m_mainForm) {
         m_mainForm = dynamic_cast<TForm*>(component);
-    else if (operation == TOperation::opRemove && component == m_mainForm)
+    } else if (operation == TOperation::opRemove && component == m_mainForm) {
         m_mainForm = nullptr;
+    }
 }
 
 }  // namespace kiv

@@ -77,14 +77,16 @@ void CheckBmp(const std::uint8_t* data, std::size_t size) {
     if (height < 0) height = -height;
     if (width <= 0 || height <= 0) Invalid("no pixels");
     if (width > 32767 || height > 32767 || width * height > kMaxPixels) Invalid("too large");
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
         Invalid("unsupported pixel depth");
+    }
     if (compression > 3) Invalid("unsupported compression");
     if (offBits < kFileHeaderSize + infoSize || offBits > size) Invalid("bad pixel offset");
     if (compression == 0 || compression == 3) {
         std::int64_t stride = ((width * bits + 31) / 32) * 4;
-        if (stride * height > static_cast<std::int64_t>(size - offBits))
+        if (stride * height > static_cast<std::int64_t>(size - offBits)) {
             Invalid("pixel data is cut short");
+        }
     }
 }
 
@@ -255,9 +257,10 @@ void TBitmap::SetSize(int width, int height) {
         if (image.isNull()) throw EOutOfResources("Out of memory for a bitmap");
         image.fill(0xFF000000u);
         const QImage old = IsMono(Image()) ? ToRgb32(m_image) : m_image;
-        for (int y = 0; y < std::min(height, Height()); ++y)
+        for (int y = 0; y < std::min(height, Height()); ++y) {
             std::memcpy(image.scanLine(y), old.constScanLine(y),
                         std::size_t(std::min(width, Width())) * 4);
+        }
     }
     Store(image);
 }
@@ -268,8 +271,9 @@ void TBitmap::SetImage(const QImage& image) {
 
 void TBitmap::Store(const QImage& image) {
     QImage pixels;
-    if (!image.isNull())
+    if (!image.isNull()) {
         pixels = m_pixelFormat == TPixelFormat::pf1bit ? ToMono(image) : ToRgb32(image);
+    }
     if (m_canvas) static_cast<BitmapCanvas*>(m_canvas.get())->Release();
     m_image = std::move(pixels);
     m_unsettled = false;
@@ -310,10 +314,11 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     if (format == m_pixelFormat) return;
     const bool wasMono = m_pixelFormat == TPixelFormat::pf1bit;
     m_pixelFormat = format;
-    if (wasMono != (format == TPixelFormat::pf1bit) && !m_image.isNull())
+    if (wasMono != (format == TPixelFormat::pf1bit) && !m_image.isNull()) {
         Store(Image());
-    else
+    } else {
         Changed();
+    }
 }
 
 TColor TBitmap::TransparentColor() const {
@@ -330,8 +335,9 @@ void TBitmap::SetTransparentColor(TColor color) {
 
 void TBitmap::SetTransparentMode(TTransparentMode mode) {
     if (mode == m_transparentMode) return;
-    if (mode == TTransparentMode::tmFixed && m_transparentColor == clDefault)
+    if (mode == TTransparentMode::tmFixed && m_transparentColor == clDefault) {
         m_transparentColor = TransparentColor();
+    }
     m_transparentMode = mode;
     Changed();
 }

@@ -78,10 +78,12 @@ void TControl::SetParentComponent(TComponent* parent) {
 
 void TControl::SetParent(TWinControl* parent) {
     if (parent == m_parent) return;
-    for (const TControl* p = parent; p; p = p->m_parent)
-        if (p == this)
+    for (const TControl* p = parent; p; p = p->m_parent) {
+        if (p == this) {
             throw EInvalidOperation(
                 FormatMessage("Control '%s' cannot be placed inside itself", Name()));
+        }
+    }
     if (m_parent) m_parent->RemoveControl(*this);
     if (parent) parent->InsertControl(*this);
 }
@@ -162,8 +164,9 @@ void TControl::SetCursor(TCursor cursor) {
 }
 
 bool TControl::MouseCapture() const {
-    if (const auto* self = dynamic_cast<const TWinControl*>(this))
+    if (const auto* self = dynamic_cast<const TWinControl*>(this)) {
         return self->m_captureControl == this;
+    }
     return m_parent && m_parent->m_captureControl == this;
 }
 
@@ -171,10 +174,11 @@ void TControl::SetMouseCapture(bool capture) {
     TWinControl* holder = dynamic_cast<TWinControl*>(this);
     if (!holder) holder = m_parent;
     if (!holder) return;
-    if (capture)
+    if (capture) {
         holder->m_captureControl = this;
-    else if (holder->m_captureControl == this)
+    } else if (holder->m_captureControl == this) {
         holder->m_captureControl = nullptr;
+    }
 }
 
 void TControl::InvalidateArea(bool erase) {
@@ -225,17 +229,19 @@ LRESULT TControl::Perform(unsigned msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TControl::SetWindowProc(TWndMethod proc) {
-    if (proc)
+    if (proc) {
         m_windowProc = std::move(proc);
-    else
+    } else {
         m_windowProc = [this](TMessage& message) { WndProc(message); };
+    }
 }
 
 void TControl::WndProc(TMessage& message) {
-    if (message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK)
+    if (message.Msg == WM_LBUTTONDOWN || message.Msg == WM_LBUTTONDBLCLK) {
         m_controlState.Include(TControlStateItem::csLButtonDown);
-    else if (message.Msg == WM_LBUTTONUP)
+    } else if (message.Msg == WM_LBUTTONUP) {
         m_controlState.Exclude(TControlStateItem::csLButtonDown);
+    }
     Dispatch(message);
 }
 
@@ -372,8 +378,9 @@ void TControl::WMMouseMove(TMessage& message) {
 
 void TControl::WMLButtonDown(TMessage& message) {
     if (m_controlStyle.Contains(TControlStyleItem::csCaptureMouse)) SetMouseCapture(true);
-    if (m_controlStyle.Contains(TControlStyleItem::csClickEvents))
+    if (m_controlStyle.Contains(TControlStyleItem::csClickEvents)) {
         m_controlState.Include(TControlStateItem::csClicked);
+    }
     DoMouseDown(message, TMouseButton::mbLeft);
 }
 

@@ -37,8 +37,9 @@ void TControlCanvas::CheckHandle() {
     if (!m_dc) return;
     TPoint offset;
     TWinControl* host = HostWindow(m_control, offset);
-    if (!host || !host->HandleAllocated() || host->Handle().SurfaceGeneration() != m_generation)
+    if (!host || !host->HandleAllocated() || host->Handle().SurfaceGeneration() != m_generation) {
         FreeHandle();
+    }
 }
 
 void TControlCanvas::CreateHandle() {

@@ -58,8 +58,9 @@ constexpr ResultMapping kResults[] = {
 };
 
 const ResultMapping* Offered(TModalResult result, TMsgDlgButtons buttons) {
-    for (const ResultMapping& mapping : kResults)
+    for (const ResultMapping& mapping : kResults) {
         if (mapping.result == result && buttons.Contains(mapping.button)) return &mapping;
+    }
     return nullptr;
 }
 

@@ -71,8 +71,9 @@ void TForm::Close() {
     m_onClose(this, action);
     if (action == TCloseAction::caNone) return;
     Hide();
-    if (auto* application = dynamic_cast<TApplication*>(Owner()))
+    if (auto* application = dynamic_cast<TApplication*>(Owner())) {
         if (application->MainForm() == this) application->Terminate();
+    }
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
@@ -85,10 +86,11 @@ void TForm::SetFormStyle(TFormStyle style) {
     if (style == m_formStyle) return;
     bool wasOnTop = m_formStyle == TFormStyle::fsStayOnTop;
     m_formStyle = style;
-    if (style == TFormStyle::fsStayOnTop)
+    if (style == TFormStyle::fsStayOnTop) {
         SetTopmost(true);
-    else if (wasOnTop)
+    } else if (wasOnTop) {
         SetTopmost(false);
+    }
 }
 
 void TForm::SetTopmost(bool topmost) {
@@ -134,9 +136,11 @@ void TForm::PlaceOnFirstShow() {
         case TPosition::poMainFormCenter:
         case TPosition::poOwnerFormCenter: {
             const TForm* over = dynamic_cast<const TForm*>(Owner());
-            if (!over)
-                if (auto* application = dynamic_cast<const TApplication*>(Owner()))
+            if (!over) {
+                if (auto* application = dynamic_cast<const TApplication*>(Owner())) {
                     over = application->MainForm();
+                }
+            }
             if (!over || over == this) {
                 area = DesktopWorkArea();
                 break;
@@ -157,10 +161,11 @@ void TForm::CMVisibleChanged(TMessage& message) {
         HandleNeeded();
     }
     TCustomControl::CMVisibleChanged(message);
-    if (Visible())
+    if (Visible()) {
         m_onShow(this);
-    else
+    } else {
         m_onHide(this);
+    }
 }
 
 void TForm::CMTextChanged(TMessage& message) {

@@ -23,8 +23,9 @@ const bool registered = RegisterClass<TPen, TPersistent>(
 void TPen::Assign(const TPersistent* source) {
     if (const auto* pen = dynamic_cast<const TPen*>(source)) {
         if (pen->m_color == m_color && pen->m_width == m_width && pen->m_style == m_style &&
-            pen->m_mode == m_mode)
+            pen->m_mode == m_mode) {
             return;
+        }
         m_color = pen->m_color;
         m_width = pen->m_width;
         m_style = pen->m_style;

@@ -112,8 +112,9 @@ void TPicture::ReadData(TStream& stream) {
         if (length > size - 1) throw EInvalidGraphic("Picture data is cut short");
         std::string name(length, '\0');
         stream.ReadBuffer(name.data(), length);
-        if (name != kBitmapClass)
+        if (name != kBitmapClass) {
             throw EInvalidGraphic(FormatMessage("Unsupported graphic kind %s", name));
+        }
         bitmap->ReadData(stream);
     }
     Adopt(std::move(bitmap));

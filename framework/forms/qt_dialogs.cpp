@@ -58,13 +58,15 @@ TModalResult ShowMessageBox(const ModalQuestion& question) {
     const std::string& caption = question.caption.empty() ? ApplicationTitle() : question.caption;
     QMessageBox box(IconOf(question.type), FromUtf8(caption), FromUtf8(question.text));
     QMessageBox::StandardButtons standard;
-    for (const ButtonMapping& mapping : kButtons)
+    for (const ButtonMapping& mapping : kButtons) {
         if (question.buttons.Contains(mapping.button)) standard |= mapping.standard;
+    }
     if (!standard) standard = QMessageBox::Ok;
     box.setStandardButtons(standard);
     int clicked = box.exec();
-    for (const ButtonMapping& mapping : kButtons)
+    for (const ButtonMapping& mapping : kButtons) {
         if (clicked == mapping.standard) return mapping.result;
+    }
     return CautiousAnswer(question.buttons);
 }
 

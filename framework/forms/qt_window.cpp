@@ -208,10 +208,11 @@ public:
         if (area.isEmpty()) return;
         // The toolkit paints and shows a repaint at once; our paint handler only copies the
         // surface (painting whatever else waits first).
-        if (m_widget->isVisible() && !Painting())
+        if (m_widget->isVisible() && !Painting()) {
             m_widget->repaint(area);
-        else
+        } else {
             m_widget->update(area);
+        }
     }
     void FlushLater(const TRect& rect) override {
         if (m_widget) m_widget->update(ToQRect(rect));
@@ -283,8 +284,9 @@ private:
     void SetWindowFlag(Qt::WindowType flag, bool on) {
         if (!m_widget || m_kind != WindowKind::TopLevel) return;
         if (m_widget->testAttribute(Qt::WA_WState_Created) &&
-            m_widget->windowFlags().testFlag(flag) == on)
+            m_widget->windowFlags().testFlag(flag) == on) {
             return;
+        }
         bool visible = m_widget->isVisible();
         m_widget->setWindowFlag(flag, on);
         // Changing the flags of a shown window hides it.
@@ -365,8 +367,9 @@ void QtWindowHandle::SetCursor(TCursor cursor) {
             shape = Qt::ArrowCursor;
             break;
     }
-    if (m_widget->cursor().shape() != shape || !m_widget->testAttribute(Qt::WA_SetCursor))
+    if (m_widget->cursor().shape() != shape || !m_widget->testAttribute(Qt::WA_SetCursor)) {
         m_widget->setCursor(shape);
+    }
 }
 
 bool QtWindowHandle::Painting() const {
@@ -491,10 +494,11 @@ void QtWindowWidget::mouseMoveEvent(QMouseEvent* event) {
     EventScope scope(*this);
     QtWindowHandle* top = TopHandle();
     if (top && top->Moving()) {
-        if (event->buttons() & Qt::LeftButton)
+        if (event->buttons() & Qt::LeftButton) {
             top->DragTo(event->globalPosition().toPoint());
-        else
+        } else {
             top->CancelMove();
+        }
         return;
     }
     m_handle->Deliver(WM_SETCURSOR, 0, PositionOf(*event));

@@ -258,13 +258,15 @@ void TThread::Synchronize(const std::function<void()>& method) {
 }
 
 void TThread::WaitFor() {
-    if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id())
+    if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id()) {
         throw EThread("A thread cannot wait for itself");
+    }
     Start();
     {
         std::lock_guard lock(m_shared->mutex);
-        if (m_shared->suspendCount > 0 && !m_shared->stopping)
+        if (m_shared->suspendCount > 0 && !m_shared->stopping) {
             throw EThread("Cannot wait for a suspended thread");
+        }
     }
     const bool ui = IsUiThread();
     std::unique_lock lock(m_shared->mutex);
@@ -300,10 +302,11 @@ void TThread::Stop() {
         m_shared->changed.notify_all();
     }
     if (!m_thread.joinable()) return;
-    if (m_thread.get_id() == std::this_thread::get_id())
+    if (m_thread.get_id() == std::this_thread::get_id()) {
         m_thread.detach();
-    else
+    } else {
         m_thread.join();
+    }
 }
 
 }  // namespace kiv

@@ -53,8 +53,9 @@ TWinControl::~TWinControl() {
 }
 
 TControl* TWinControl::Controls(int index) const {
-    if (index < 0 || index >= ControlCount())
+    if (index < 0 || index >= ControlCount()) {
         throw EListError(FormatMessage("List index out of bounds (%d)", index));
+    }
     std::size_t i = static_cast<std::size_t>(index);
     return i < m_graphicControls.size() ? m_graphicControls[i]
                                         : m_winControls[i - m_graphicControls.size()];
@@ -65,17 +66,21 @@ TControl* TWinControl::ControlAtPos(TPoint p, bool allowDisabled, bool allowWinC
         return control->Visible() && (allowDisabled || control->Enabled()) &&
                control->BoundsRect().Contains(p);
     };
-    if (allowWinControls)
-        for (auto it = m_winControls.rbegin(); it != m_winControls.rend(); ++it)
+    if (allowWinControls) {
+        for (auto it = m_winControls.rbegin(); it != m_winControls.rend(); ++it) {
             if (hit(*it)) return *it;
-    for (auto it = m_graphicControls.rbegin(); it != m_graphicControls.rend(); ++it)
+        }
+    }
+    for (auto it = m_graphicControls.rbegin(); it != m_graphicControls.rend(); ++it) {
         if (hit(*it)) return *it;
+    }
     return nullptr;
 }
 
 bool TWinControl::ContainsControl(const TControl* control) const {
-    for (const TControl* p = control; p; p = p->Parent())
+    for (const TControl* p = control; p; p = p->Parent()) {
         if (p == this) return true;
+    }
     return false;
 }
 
@@ -118,15 +123,17 @@ void TWinControl::MoveControl(TControl& control, bool toFront) {
     auto it = std::find(list.begin(), list.end(), &control);
     if (it == list.end()) return;
     list.erase(it);
-    if (toFront)
+    if (toFront) {
         list.push_back(&control);
-    else
+    } else {
         list.insert(list.begin(), &control);
+    }
     if (winControl && winControl->m_handle) {
-        if (toFront)
+        if (toFront) {
             winControl->m_handle->BringToFront();
-        else
+        } else {
             winControl->m_handle->SendToBack();
+        }
     }
     control.Invalidate();
 }
@@ -134,8 +141,9 @@ void TWinControl::MoveControl(TControl& control, bool toFront) {
 void TWinControl::HandleNeeded() {
     if (m_handle) return;
     if (Kind() == WindowKind::Child) {
-        if (!Parent())
+        if (!Parent()) {
             throw EInvalidOperation(FormatMessage("Control '%s' has no parent window", Name()));
+        }
         // Making the parent's window makes the windows of all its children, this one included.
         Parent()->HandleNeeded();
         if (m_handle) return;
@@ -166,8 +174,9 @@ void TWinControl::InitializeHandle(WindowHandle& handle) {
 }
 
 void TWinControl::CreateChildHandles() {
-    for (TControl* control : std::vector<TControl*>(m_winControls))
+    for (TControl* control : std::vector<TControl*>(m_winControls)) {
         static_cast<TWinControl*>(control)->HandleNeeded();
+    }
 }
 
 void TWinControl::DestroyHandle() {
@@ -206,8 +215,9 @@ void TWinControl::CancelMousePress() {
 }
 
 bool TWinControl::CanFocus() const {
-    for (const TControl* p = this; p; p = p->Parent())
+    for (const TControl* p = this; p; p = p->Parent()) {
         if (!p->Visible() || !p->Enabled()) return false;
+    }
     return true;
 }
 
@@ -261,8 +271,9 @@ void TWinControl::PaintControls(platform::DeviceContext& dc, TControl* first) {
         platform::DcStateGuard guard(dc);
         dc.OffsetWindowOrgEx(-control->Left(), -control->Top());
         if (dc.IntersectClipRect({0, 0, control->Width(), control->Height()}) ==
-            platform::NULLREGION)
+            platform::NULLREGION) {
             continue;
+        }
         control->Perform(WM_PAINT, DCParam(dc));
     }
 }
@@ -289,8 +300,9 @@ void TWinControl::SetWindowRgn(std::optional<QRegion> region, bool redraw) {
 }
 
 TControl* TWinControl::MouseTarget(TPoint p) const {
-    if (m_captureControl && m_captureControl != this && m_captureControl->Parent() == this)
+    if (m_captureControl && m_captureControl != this && m_captureControl->Parent() == this) {
         return m_captureControl;
+    }
     TControl* control = ControlAtPos(p, false);
     return control ? control : const_cast<TWinControl*>(this);
 }
@@ -380,10 +392,11 @@ void TWinControl::CMMouseEnter(TMessage& message) {
     }
     // The pointer came into this window from outside it: whatever the parent showed as
     // hovered is left, and this control is entered.
-    if (Parent())
+    if (Parent()) {
         Parent()->TrackMouseControl(this);
-    else
+    } else {
         Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
+    }
     m_mouseControl = this;
 }
 

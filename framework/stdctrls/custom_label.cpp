@@ -67,10 +67,11 @@ bool TCustomLabel::Transparent() const {
 void TCustomLabel::SetTransparent(bool transparent) {
     if (transparent == Transparent()) return;
     TControlStyle style = ControlStyle();
-    if (transparent)
+    if (transparent) {
         style.Exclude(TControlStyleItem::csOpaque);
-    else
+    } else {
         style.Include(TControlStyleItem::csOpaque);
+    }
     SetControlStyle(style);
     Invalidate();
 }

@@ -98,14 +98,16 @@ void TDirectoryListBox::SetItemHeight(int itemHeight) {
 }
 
 const FolderRow& TDirectoryListBox::Items(int index) const {
-    if (index < 0 || index >= ItemCount())
+    if (index < 0 || index >= ItemCount()) {
         throw EListError(FormatMessage("List index out of bounds (%d)", index));
+    }
     return m_rows[static_cast<std::size_t>(index)];
 }
 
 void TDirectoryListBox::SetItemIndex(int index) {
-    if (index < -1 || index >= ItemCount())
+    if (index < -1 || index >= ItemCount()) {
         throw EListError(FormatMessage("List index out of bounds (%d)", index));
+    }
     if (index == m_itemIndex) return;
     m_itemIndex = index;
     if (index >= 0) {
@@ -173,10 +175,11 @@ void TDirectoryListBox::Paint() {
             PaintRow(i, {area.Left, top, area.Right, top + m_itemHeight});
         }
     }
-    if (HasScrollBar())
+    if (HasScrollBar()) {
         ListScrollBar({area.Right, frame.Top, frame.Right, frame.Bottom}, ItemCount(),
                       VisibleRows(), m_topIndex)
             .Paint(dc);
+    }
 }
 
 void TDirectoryListBox::PaintRow(int index, const TRect& r) {
@@ -221,10 +224,11 @@ void TDirectoryListBox::MouseDown(TMouseButton button, TShiftState shift, int x,
     if (button == TMouseButton::mbLeft) {
         const TPoint p(x, y);
         const TRect area = ListArea();
-        if (HasScrollBar() && p.X >= area.Right && p.Y >= area.Top && p.Y < area.Bottom)
+        if (HasScrollBar() && p.X >= area.Right && p.Y >= area.Top && p.Y < area.Bottom) {
             ScrollBarDown(p);
-        else if (int index = ItemAtPos(p); index >= 0)
+        } else if (int index = ItemAtPos(p); index >= 0) {
             SetItemIndex(index);
+        }
     }
     TCustomControl::MouseDown(button, shift, x, y);
 }

@@ -65,14 +65,16 @@ void TDriveComboBox::BuildList() {
 }
 
 int TDriveComboBox::IndexOf(const std::string& drive) const {
-    for (std::size_t i = 0; i < m_drives.size(); ++i)
+    for (std::size_t i = 0; i < m_drives.size(); ++i) {
         if (m_drives[i].mountPoint == drive) return static_cast<int>(i);
+    }
     return -1;
 }
 
 const std::string& TDriveComboBox::Items(int index) const {
-    if (index < 0 || index >= ItemCount())
+    if (index < 0 || index >= ItemCount()) {
         throw EListError(FormatMessage("List index out of bounds (%d)", index));
+    }
     return m_drives[static_cast<std::size_t>(index)].mountPoint;
 }
 

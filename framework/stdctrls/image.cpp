@@ -73,8 +73,9 @@ void TImage::Paint() {
 
 void TImage::PictureChanged() {
     TGraphic* graphic = m_picture->Graphic();
-    if (m_autoSize && m_picture->Width() > 0 && m_picture->Height() > 0)
+    if (m_autoSize && m_picture->Width() > 0 && m_picture->Height() > 0) {
         SetBounds(Left(), Top(), m_picture->Width(), m_picture->Height());
+    }
     // The graphic announces the change of its flag, which brings us back here once more with
     // nothing left to change.
     if (graphic && graphic->Transparent() != m_transparent) graphic->SetTransparent(m_transparent);
@@ -87,10 +88,11 @@ void TImage::UpdateOpaque() {
     bool covers = graphic && !graphic->Empty() && !graphic->Transparent() &&
                   (m_stretch || (graphic->Width() >= Width() && graphic->Height() >= Height()));
     TControlStyle style = ControlStyle();
-    if (covers)
+    if (covers) {
         style.Include(TControlStyleItem::csOpaque);
-    else
+    } else {
         style.Exclude(TControlStyleItem::csOpaque);
+    }
     SetControlStyle(style);
 }
 

@@ -17,8 +17,9 @@ void RegisterStdControls() {
                                   ClassInfoOf<TLabel>(),           ClassInfoOf<TBevel>(),
                                   ClassInfoOf<TCustomGroupBox>(),  ClassInfoOf<TDriveComboBox>(),
                                   ClassInfoOf<TDirectoryListBox>()};
-    for (const ClassInfo* info : classes)
+    for (const ClassInfo* info : classes) {
         if (!info) throw EComponentError("A plain control class is not registered");
+    }
 }
 
 }  // namespace kiv

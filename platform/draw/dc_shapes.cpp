@@ -29,8 +29,9 @@ void DeviceContext::PenPixel(int dx, int dy) {
     const int width = PenWidth(pen);
     const int lead = PenLead(width);
     const Brush ink = Brush::Solid(pen.color);
-    for (int y = dy - lead; y < dy - lead + width; ++y)
+    for (int y = dy - lead; y < dy - lead + width; ++y) {
         BrushSpan(y, dx - lead, dx - lead + width, ink, true);
+    }
 }
 
 // Bresenham from `from` to `to` (device), the end point left out, as GDI's LineTo.
@@ -73,10 +74,11 @@ std::vector<DeviceContext::Span> DeviceContext::MergeSpans(std::vector<Span> spa
     std::vector<Span> out;
     for (const Span& s : spans) {
         if (s.x1 <= s.x0) continue;
-        if (!out.empty() && out.back().y == s.y && s.x0 <= out.back().x1)
+        if (!out.empty() && out.back().y == s.y && s.x0 <= out.back().x1) {
             out.back().x1 = std::max(out.back().x1, s.x1);
-        else
+        } else {
             out.push_back(s);
+        }
     }
     return out;
 }
@@ -198,8 +200,9 @@ void DeviceContext::LineTo(int x, int y) {
 }
 
 void DeviceContext::Polyline(std::span<const TPoint> points) {
-    for (std::size_t i = 1; i < points.size(); ++i)
+    for (std::size_t i = 1; i < points.size(); ++i) {
         DeviceLine(LPtoDP(points[i - 1]), LPtoDP(points[i]));
+    }
 }
 
 void DeviceContext::PaintSpans(const std::vector<Span>& spans, const Brush& brush) {
@@ -248,8 +251,9 @@ void DeviceContext::EllipseSpans(TRect box, std::vector<Span>& inside,
         box.Right -= 1;
         box.Bottom -= 1;
         const auto rows = EllipseRows(box);
-        for (std::size_t j = 0; j < rows.size(); ++j)
+        for (std::size_t j = 0; j < rows.size(); ++j) {
             inside.push_back({box.Top + int(j), rows[j].first, rows[j].second + 1});
+        }
         return;
     }
     const int width = PenWidth(m_state.pen);
@@ -345,11 +349,13 @@ void DeviceContext::Polygon(std::span<const TPoint> points) {
     for (TPoint p : points) device.push_back(LPtoDP(p));
     // The fill meets the outline drawn through the same vertices (shape_spans.h).
     std::vector<Span> inside;
-    for (const PixelSpan& span : PolygonSpans(device, ALTERNATE))
+    for (const PixelSpan& span : PolygonSpans(device, ALTERNATE)) {
         inside.push_back({span.y, span.x0, span.x1});
+    }
     PaintSpans(inside, m_state.brush);
-    for (std::size_t i = 0; i < device.size(); ++i)
+    for (std::size_t i = 0; i < device.size(); ++i) {
         DeviceLine(device[i], device[(i + 1) % device.size()]);
+    }
 }
 
 }  // namespace kiv::platform

@@ -114,10 +114,11 @@ RegionType DeviceContext::ClipType() const {
 }
 
 RegionType DeviceContext::SelectClipRgn(const QRegion* deviceRegion) {
-    if (deviceRegion)
+    if (deviceRegion) {
         m_state.clip = *deviceRegion;
-    else
+    } else {
         m_state.clip.reset();
+    }
     ClipChanged();
     return ClipType();
 }
@@ -333,20 +334,24 @@ bool DeviceContext::BitBlt(int x, int y, int width, int height, const DeviceCont
             // with, without going through the general truth table for every pixel.
             switch (rop3) {
                 case 0xCC:  // SRCCOPY
-                    for (int dx = area.Left; dx < area.Right; ++dx)
+                    for (int dx = area.Left; dx < area.Right; ++dx) {
                         row[dx] = in[dx + at.X] | kOpaque;
+                    }
                     continue;
                 case 0x66:  // SRCINVERT
-                    for (int dx = area.Left; dx < area.Right; ++dx)
+                    for (int dx = area.Left; dx < area.Right; ++dx) {
                         row[dx] = (row[dx] ^ in[dx + at.X]) | kOpaque;
+                    }
                     continue;
                 case 0x88:  // SRCAND
-                    for (int dx = area.Left; dx < area.Right; ++dx)
+                    for (int dx = area.Left; dx < area.Right; ++dx) {
                         row[dx] = (row[dx] & in[dx + at.X]) | kOpaque;
+                    }
                     continue;
                 case 0xEE:  // SRCPAINT
-                    for (int dx = area.Left; dx < area.Right; ++dx)
+                    for (int dx = area.Left; dx < area.Right; ++dx) {
                         row[dx] = (row[dx] | in[dx + at.X]) | kOpaque;
+                    }
                     continue;
                 default:
                     break;
@@ -377,8 +382,9 @@ QRegion DeviceContext::ScrollDC(int dx, int dy, const TRect& scroll, const TRect
             for (int x = part.Left; x < part.Right; ++x) {
                 const int bx = x - moved.Left;
                 const int by = y - moved.Top;
-                if (bx >= 0 && by >= 0 && bx < before.width() && by < before.height())
+                if (bx >= 0 && by >= 0 && bx < before.width() && by < before.height()) {
                     row[x] = before.pixel(bx, by) | kOpaque;
+                }
             }
         }
     }

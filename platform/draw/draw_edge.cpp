@@ -17,12 +17,13 @@ struct Ring {
 bool RingFor(unsigned part, bool outer, Ring& ring) {
     const unsigned raised = outer ? BDR_RAISEDOUTER : BDR_RAISEDINNER;
     const unsigned sunken = outer ? BDR_SUNKENOUTER : BDR_SUNKENINNER;
-    if (part == raised)
+    if (part == raised) {
         ring = outer ? Ring{cl3DLight, cl3DDkShadow} : Ring{clBtnHighlight, clBtnShadow};
-    else if (part == sunken)
+    } else if (part == sunken) {
         ring = outer ? Ring{clBtnShadow, clBtnHighlight} : Ring{cl3DDkShadow, cl3DLight};
-    else
+    } else {
         return false;
+    }
     return true;
 }
 
@@ -40,10 +41,12 @@ bool DrawEdge(DeviceContext& dc, TRect& rect, unsigned edge, unsigned flags) {
         if (r.IsEmpty()) break;
         if (flags & BF_TOP) dc.FillSolidRect(TRect(r.Left, r.Top, r.Right, r.Top + 1), c.light);
         if (flags & BF_LEFT) dc.FillSolidRect(TRect(r.Left, r.Top, r.Left + 1, r.Bottom), c.light);
-        if (flags & BF_BOTTOM)
+        if (flags & BF_BOTTOM) {
             dc.FillSolidRect(TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom), c.dark);
-        if (flags & BF_RIGHT)
+        }
+        if (flags & BF_RIGHT) {
             dc.FillSolidRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom), c.dark);
+        }
         if (flags & BF_LEFT) ++r.Left;
         if (flags & BF_TOP) ++r.Top;
         if (flags & BF_RIGHT) --r.Right;

@@ -35,8 +35,9 @@ struct Style {
     const RasterGlyph& Glyph(char32_t cp) const {
         if (const RasterGlyph* g = face->Find(cp)) return *g;
         // The code page 437 face has pictures for the control characters.
-        if (terminal && (cp < 0x20 || cp == 0x7F))
+        if (terminal && (cp < 0x20 || cp == 0x7F)) {
             return face->Glyph(Cp437ToUnicode(static_cast<unsigned char>(cp)));
+        }
         return face->DefaultGlyph();
     }
     int Advance(char32_t cp) const { return Glyph(cp).advance + (bold ? 1 : 0); }
@@ -130,10 +131,11 @@ std::vector<Line> Layout(std::string_view text, const Font& font, const Style& s
     std::vector<Line> lines;
     for (const std::u32string& paragraph : SplitParagraphs(decoded, singleLine)) {
         Line line = ApplyPrefixes(paragraph, !(format & DT_NOPREFIX));
-        if ((format & DT_WORDBREAK) && !singleLine)
+        if ((format & DT_WORDBREAK) && !singleLine) {
             WrapInto(lines, line, style, width, expandTabs);
-        else
+        } else {
             lines.push_back(std::move(line));
+        }
     }
     return lines;
 }
@@ -159,8 +161,9 @@ void PaintLine(DeviceContext& dc, const Style& style, const Line& line, int x, i
                bool expandTabs) {
     const int height = style.face->LineHeight();
     const int width = LineWidth(style, line, expandTabs);
-    if (dc.GetBkMode() == OPAQUE)
+    if (dc.GetBkMode() == OPAQUE) {
         dc.FillSolidRect(TRect(x, y, x + width, y + height), dc.GetBkColor());
+    }
     const TColor color = dc.GetTextColor();
     const int underlineRow = y + style.face->UnderlineRow();
     int pen = 0;
@@ -171,12 +174,14 @@ void PaintLine(DeviceContext& dc, const Style& style, const Line& line, int x, i
             PaintGlyph(dc, g, x + pen, y, height, color);
             if (style.bold) PaintGlyph(dc, g, x + pen + 1, y, height, color);
         }
-        if (cell.underline)
+        if (cell.underline) {
             dc.FillSolidRect(TRect(x + pen, underlineRow, x + next, underlineRow + 1), color);
+        }
         pen = next;
     }
-    if (style.underline)
+    if (style.underline) {
         dc.FillSolidRect(TRect(x, underlineRow, x + width, underlineRow + 1), color);
+    }
 }
 
 }  // namespace
@@ -189,8 +194,9 @@ int DrawText(DeviceContext& dc, std::string_view text, TRect& rect, unsigned for
     const int height = int(lines.size()) * lineHeight;
     if (format & DT_CALCRECT) {
         int widest = 0;
-        for (const Line& line : lines)
+        for (const Line& line : lines) {
             widest = std::max(widest, LineWidth(style, line, expandTabs));
+        }
         rect.Right = rect.Left + widest;
         rect.Bottom = rect.Top + height;
         return height;
@@ -199,10 +205,11 @@ int DrawText(DeviceContext& dc, std::string_view text, TRect& rect, unsigned for
 
     int y = rect.Top;
     if (format & DT_SINGLELINE) {
-        if (format & DT_VCENTER)
+        if (format & DT_VCENTER) {
             y = rect.Top + rect.Height() / 2 - lineHeight / 2;
-        else if (format & DT_BOTTOM)
+        } else if (format & DT_BOTTOM) {
             y = rect.Bottom - lineHeight;
+        }
     }
     const int top = y;
     DcStateGuard guard(dc);
@@ -210,10 +217,11 @@ int DrawText(DeviceContext& dc, std::string_view text, TRect& rect, unsigned for
     for (const Line& line : lines) {
         const int width = LineWidth(style, line, expandTabs);
         int x = rect.Left;
-        if (format & DT_RIGHT)
+        if (format & DT_RIGHT) {
             x = rect.Right - width;
-        else if (format & DT_CENTER)
+        } else if (format & DT_CENTER) {
             x = (rect.Left + rect.Right - width) / 2;
+        }
         PaintLine(dc, style, line, x, y, expandTabs);
         y += lineHeight;
     }

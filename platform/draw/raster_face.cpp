@@ -23,8 +23,9 @@ public:
         throw std::runtime_error("raster face " + m_origin + ": " + what);
     }
     void Need(std::size_t at, std::size_t count, const char* what) const {
-        if (at > m_data.size() || count > m_data.size() - at)
+        if (at > m_data.size() || count > m_data.size() - at) {
             Fail(std::string("truncated ") + what);
+        }
     }
     std::uint8_t U8(std::size_t at) const { return m_data[at]; }
     // A byte read as two's complement.
@@ -84,8 +85,9 @@ RasterFace RasterFace::Load(std::span<const std::uint8_t> data, const std::strin
         g.width = in.U8(at + 6);
         const std::string which = "glyph " + std::to_string(i);
         if (cp > 0x10FFFF) in.Fail(which + ": code point out of range");
-        if (i > 0 && g.codePoint <= face.m_glyphs.back().codePoint)
+        if (i > 0 && g.codePoint <= face.m_glyphs.back().codePoint) {
             in.Fail(which + ": code points not ascending");
+        }
         if (g.advance > kMaxWidth) in.Fail(which + ": advance too large");
         if (g.xOffset < -16 || g.xOffset > kMaxWidth) in.Fail(which + ": bad x offset");
         if (g.width > kMaxWidth) in.Fail(which + ": bitmap too wide");

@@ -25,16 +25,19 @@ QRegion RegionFromOrderedSpans(const std::vector<PixelSpan>& spans) {
         const std::size_t bandSize = rects.size() - bandStart;
         bool joins = bandSize == rowEnd - i && bandSize > 0 &&
                      rects[bandStart].y() + rects[bandStart].height() == y;
-        for (std::size_t k = 0; joins && k < bandSize; ++k)
+        for (std::size_t k = 0; joins && k < bandSize; ++k) {
             joins = rects[bandStart + k].left() == spans[i + k].x0 &&
                     rects[bandStart + k].right() + 1 == spans[i + k].x1;
+        }
         if (joins) {
-            for (std::size_t k = bandStart; k < rects.size(); ++k)
+            for (std::size_t k = bandStart; k < rects.size(); ++k) {
                 rects[k].setHeight(rects[k].height() + 1);
+            }
         } else {
             bandStart = rects.size();
-            for (std::size_t k = i; k < rowEnd; ++k)
+            for (std::size_t k = i; k < rowEnd; ++k) {
                 rects.emplace_back(spans[k].x0, y, spans[k].x1 - spans[k].x0, 1);
+            }
         }
         i = rowEnd;
     }
@@ -67,8 +70,9 @@ QRegion CreateEllipticRgn(int left, int top, int right, int bottom) {
     const auto rows = EllipseRows(box);
     std::vector<PixelSpan> spans;
     spans.reserve(rows.size());
-    for (std::size_t j = 0; j < rows.size(); ++j)
+    for (std::size_t j = 0; j < rows.size(); ++j) {
         spans.push_back({box.Top + int(j), rows[j].first, rows[j].second + 1});
+    }
     return RegionFromOrderedSpans(spans);
 }
 
@@ -84,8 +88,9 @@ QRegion RegionFromRects(std::span<const TRect> rects) {
         return RegionFromOrderedSpans(spans);
     }
     QRegion region;
-    for (const TRect& r : rects)
+    for (const TRect& r : rects) {
         if (!r.IsEmpty()) region += ToQRect(r);
+    }
     return region;
 }
 
@@ -95,10 +100,11 @@ RegionType CombineRgn(QRegion& dest, const QRegion& a, const QRegion& b, int mod
             dest = a & b;
             break;
         case RGN_OR:
-            if (&dest == &a)
+            if (&dest == &a) {
                 dest += b;
-            else
+            } else {
                 dest = a | b;
+            }
             break;
         case RGN_XOR:
             dest = a ^ b;

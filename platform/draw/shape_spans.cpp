@@ -82,10 +82,11 @@ std::vector<PixelSpan> PolygonSpans(std::span<const TPoint> points, PolyFillMode
             if (!wasInside && isInside) {
                 start = column;
             } else if (wasInside && !isInside && column > start) {
-                if (!spans.empty() && spans.back().y == y && spans.back().x1 >= start)
+                if (!spans.empty() && spans.back().y == y && spans.back().x1 >= start) {
                     spans.back().x1 = std::max(spans.back().x1, column);
-                else
+                } else {
                     spans.push_back({y, start, column});
+                }
             }
         }
     }

@@ -267,6 +267,8 @@ bool TUnRAR::EndFile(const std::string& name, int rc) {
 }
 
 bool TUnRAR::ProcessEncrypted(void* handle) {
+    // The password question and the failure report name this entry, not the one before it.
+    SetDestinationName(NormalizeStoredName(m_header.FileName));
     if (!OnGetPassword() || PasswordAttempts() <= 0) return false;
     int tried = 0;
     int emptyAnswers = 0;

@@ -1,0 +1,31 @@
+// kiv-installer: the release installer. Binds the RAR library, builds the main window and the
+// folder dialog, and runs until the main window is closed. It takes no command line.
+#include <cstdio>
+#include <exception>
+
+#include "app/frm_kiv.h"
+#include "app/frm_path.h"
+#include "app/stop_signals.h"
+#include "archive/unrar_binding.h"
+#include "framework/forms/application.h"
+
+int main() {
+    try {
+        // Bound once, before any window; a library deployed during start-up is loaded by the
+        // first "Unpack".
+        kiv::ArchiveEngine engine;
+        kiv::TApplication application;
+        application.SetTitle("KIV Installer 2000");
+        auto& main = application.CreateForm<kiv::TfrmKIV>();
+        auto& path = application.CreateForm<kiv::TfrmPath>();
+        main.SetPathDialog(&path);
+        path.SetMainWindow(&main);
+        // The session ending closes the window as the window manager's close does.
+        kiv::StopSignals stop([&main] { main.Close(); });
+        application.Run();
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kiv-installer: %s\n", error.what());
+        return 1;
+    }
+}

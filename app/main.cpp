@@ -1,5 +1,7 @@
 // kiv-installer: the release installer. Binds the RAR library, builds the main window and the
 // folder dialog, and runs until the main window is closed. It takes no command line.
+#include <QApplication>
+#include <QWidget>
 #include <cstdio>
 #include <exception>
 
@@ -20,8 +22,14 @@ int main() {
         auto& path = application.CreateForm<kiv::TfrmPath>();
         main.SetPathDialog(&path);
         path.SetMainWindow(&main);
-        // The session ending closes the window as the window manager's close does.
-        kiv::StopSignals stop([&main] { main.Close(); });
+        // The session ending closes the window as the window manager's close does; a question
+        // on screen is closed first (it answers as Cancel would), or it would keep the program.
+        kiv::StopSignals stop([&main] {
+            while (QWidget* modal = QApplication::activeModalWidget()) {
+                if (!modal->close()) break;
+            }
+            main.Close();
+        });
         application.Run();
         return 0;
     } catch (const std::exception& error) {

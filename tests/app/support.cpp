@@ -96,16 +96,6 @@ fixture::FixtureEntry File(const std::string& name, std::string data) {
     return entry;
 }
 
-std::string Pattern(std::size_t size, unsigned seed) {
-    std::string data(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (char& c : data) {
-        state = state * 1103515245u + 12345u;
-        c = char(state >> 16);
-    }
-    return data;
-}
-
 std::optional<std::string> Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;

@@ -13,6 +13,7 @@
 #include "app/frm_path.h"
 #include "archive/unrar_binding.h"
 #include "framework/modal.h"
+#include "tests/support/files.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_folder.h"
 #include "tools/rarfixture/rar_writer.h"
@@ -69,8 +70,6 @@ private:
 };
 
 fixture::FixtureEntry File(const std::string& name, std::string data);
-// `size` bytes of a pattern that differs from file to file.
-std::string Pattern(std::size_t size, unsigned seed);
 // Reads a whole file; nullopt when it cannot.
 std::optional<std::string> Slurp(const std::string& path);
 // Every regular file below `folder`, as paths relative to it, sorted.

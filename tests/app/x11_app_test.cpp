@@ -358,9 +358,11 @@ TEST_F(Installer, ATermSignalDuringARunLeavesNoPartialFile) {
                           "the first file is extracted", 60s));
     ::kill(m_pid, SIGTERM);
     EXPECT_EQ(WaitExit(), 0);
-    for (const std::string& file : FilesBelow(Release()))
-        if (file.rfind("big", 0) == 0)
+    for (const std::string& file : FilesBelow(Release())) {
+        if (file.rfind("big", 0) == 0) {
             EXPECT_EQ(fs::file_size(Release() + "/" + file), std::uintmax_t(48) << 20) << file;
+        }
+    }
 }
 
 TEST_F(Installer, ATermSignalWhileAMessageIsOpenEndsTheProgram) {

@@ -380,8 +380,9 @@ TEST_F(Installer, IsDraggedByItsPicture) {
     WriteRelease(SmallSet());
     Start();
     const TPoint from = m_origin;
-    ASSERT_TRUE(XDoTool("mousemove " + At(kPicture) +
-                        " mousedown 1 sleep 0.4 mousemove_relative 20 10 sleep 0.2 "
+    // The pointer comes from outside, as a hand's does.
+    ASSERT_TRUE(XDoTool("mousemove 2 2 sleep 0.3 mousemove " + At(kPicture) +
+                        " sleep 0.3 mousedown 1 sleep 0.4 mousemove_relative 20 10 sleep 0.2 "
                         "mousemove_relative 30 20 sleep 0.2 mousemove_relative 50 20 sleep 0.3 "
                         "mouseup 1"));
     ASSERT_TRUE(WaitUntil(
@@ -389,7 +390,10 @@ TEST_F(Installer, IsDraggedByItsPicture) {
             const auto now = WindowPosition(kTitle);
             return now && now->X == from.X + 100 && now->Y == from.Y + 50;
         },
-        "the window follows the pointer by (100, 50)", 5000ms));
+        "the window follows the pointer by (100, 50)", 5000ms))
+        << "from " << from.X << "," << from.Y << " to "
+        << WindowPosition(kTitle).value_or(TPoint(-1, -1)).X << ","
+        << WindowPosition(kTitle).value_or(TPoint(-1, -1)).Y;
 }
 
 }  // namespace

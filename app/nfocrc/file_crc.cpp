@@ -35,6 +35,13 @@ FileCrc Failure(const std::string& what, int err) {
     return result;
 }
 
+FileCrc NotRegular() {
+    FileCrc result;
+    result.outcome = FileCrc::Outcome::Failed;
+    result.error = "not a regular file";
+    return result;
+}
+
 }  // namespace
 
 std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
@@ -44,14 +51,21 @@ std::uint32_t Crc32(std::uint32_t crc, const void* data, std::size_t size) {
 FileCrc FileCrc32(const std::string& path, std::span<std::uint8_t> buffer,
                   const std::function<void(std::size_t)>& onChunk,
                   const std::function<bool()>& keepGoing) {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // Only regular files are opened: opening a FIFO would wait for a writer and opening a
+    // device may act on it. O_NONBLOCK covers a file swapped for one between the two looks.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return {FileCrc::Outcome::Missing, 0, {}};
+        return Failure("cannot examine", errno);
+    }
+    if (!S_ISREG(info.st_mode)) return NotRegular();
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return {FileCrc::Outcome::Missing, 0, {}};
         return Failure("cannot open", errno);
     }
-    struct stat info {};
     if (::fstat(file.get(), &info) != 0) return Failure("cannot examine", errno);
-    if (!S_ISREG(info.st_mode)) return Failure("not a regular file", EINVAL);
+    if (!S_ISREG(info.st_mode)) return NotRegular();
     // The kernel then reads further ahead, which is what keeps a disk streaming.
     ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 

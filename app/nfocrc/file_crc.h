@@ -28,7 +28,8 @@ inline constexpr std::size_t kChunkSize = 1u << 20;
 // Reads the regular file at `path` from start to end into `buffer` (any size above 0), adds
 // every chunk to the CRC-32 and calls `onChunk` with the chunk's size. `keepGoing`, asked before
 // each chunk, stops the reading early (Stopped). Missing: no file at `path`; Failed: anything
-// else (not a regular file, no permission, a read error), with the reason in `error`.
+// else (not a regular file, no permission, a read error), with the reason in `error`. Anything
+// but a regular file (a FIFO, a device, a folder) is refused without being opened.
 FileCrc FileCrc32(const std::string& path, std::span<std::uint8_t> buffer,
                   const std::function<void(std::size_t)>& onChunk,
                   const std::function<bool()>& keepGoing);

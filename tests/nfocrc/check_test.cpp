@@ -86,6 +86,11 @@ TEST_F(NfocrcFileCrc, TellsMissingFailedAndStoppedApart) {
     const FileCrc folder = FileCrc32(sub.Path(), buffer, {}, {});
     EXPECT_EQ(folder.outcome, FileCrc::Outcome::Failed);
     EXPECT_NE(folder.error.find("not a regular file"), std::string::npos) << folder.error;
+    // A FIFO would block an open for reading until a writer came.
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    const FileCrc fifo = FileCrc32(Path("fifo"), buffer, {}, {});
+    EXPECT_EQ(fifo.outcome, FileCrc::Outcome::Failed);
+    EXPECT_EQ(fifo.error, "not a regular file");
     WriteFile(Path("f"), Pattern(1000, 1));
     int asked = 0;
     const FileCrc stopped = FileCrc32(Path("f"), buffer, {}, [&] { return ++asked < 3; });

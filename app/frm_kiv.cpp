@@ -44,8 +44,9 @@ namespace kiv {
 class EscapeWatch : public QObject {
 public:
     explicit EscapeWatch(TfrmKIV& form) : m_form(form) {
-        if (QCoreApplication* application = QCoreApplication::instance())
+        if (QCoreApplication* application = QCoreApplication::instance()) {
             application->installEventFilter(this);
+        }
     }
 
 protected:
@@ -111,8 +112,9 @@ void RegisterDesignClasses() {
     const ClassInfo* classes[] = {ClassInfoOf<TTransImage>(),     ClassInfoOf<TTransparentForm>(),
                                   ClassInfoOf<TUnRAR>(),          ClassInfoOf<TPackFiles>(),
                                   ClassInfoOf<TFileCollection>(), ClassInfoOf<TFileItem>()};
-    for (const ClassInfo* info : classes)
+    for (const ClassInfo* info : classes) {
         if (info == nullptr) throw EComponentError("A class of the installer's designs is missing");
+    }
 }
 
 std::optional<std::uint64_t> FreeBytes(const std::string& folder) {
@@ -226,8 +228,9 @@ bool TfrmKIV::PrepareRun(UnpackRun& run) {
 void TfrmKIV::ReportRun(const UnpackRun& run) {
     if (run.stopped) {
         int extracted = run.progress.FilesCompleted();
-        if (!run.progress.CurrentFile().empty() && run.failures.Names(run.progress.CurrentFile()))
+        if (!run.progress.CurrentFile().empty() && run.failures.Names(run.progress.CurrentFile())) {
             --extracted;
+        }
         MessageBox(
             StoppedText(std::max(extracted, 0), int(run.scan.files.size()), m_rar->ExtractDir()),
             "Information", MB_OK | MB_ICONINFORMATION);

@@ -45,8 +45,9 @@ std::string NewFolderPath(const std::string& dir, const std::string& name) {
 TfrmPath::TfrmPath(TComponent* owner) : TForm(owner) {
     RegisterStdControls();
     RegisterCoolControls();
-    if (ClassInfoOf<TTransparentForm>() == nullptr)
+    if (ClassInfoOf<TTransparentForm>() == nullptr) {
         throw EComponentError("The shaped-window controller is not registered");
+    }
     LoadDesign(bundle::PathDesign(), "kiv_path.kfm", bundle::Files());
     FindComponents();
 }

@@ -19,8 +19,9 @@ ReleaseDescription ReadReleaseDescription(const std::string& path) {
     const std::string disks = read("Disks", "[Disks]");
     const std::string diskSize = read("DiskSize", "[DiskSize]");
     release.disks = disks + " * " + diskSize + "MB";
-    for (int n = 1; n <= ReleaseDescription::kInfoLines; ++n)
+    for (int n = 1; n <= ReleaseDescription::kInfoLines; ++n) {
         release.infoLines[n - 1] = read("InfoLine" + std::to_string(n), "");
+    }
     return release;
 }
 

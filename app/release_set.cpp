@@ -73,8 +73,9 @@ std::string NextVolumeName(const std::string& path) {
 
 std::string RelativeStoredName(std::string name) {
     std::replace(name.begin(), name.end(), '\\', '/');
-    if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':')
+    if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') {
         name.erase(0, 2);
+    }
     const std::size_t first = name.find_first_not_of('/');
     return first == std::string::npos ? std::string() : name.substr(first);
 }
@@ -101,8 +102,9 @@ SetScan ScanReleaseSet(const std::string& firstVolume, std::uint64_t markerOffse
         try {
             walk = WalkRarVolume(*file, n == 0 ? markerOffset : 0, onFile);
             // Later volumes of a self-extracting set are plain RAR files.
-            if (walk.status == WalkStatus::NotRar && n == 0 && markerOffset != 0)
+            if (walk.status == WalkStatus::NotRar && n == 0 && markerOffset != 0) {
                 walk = WalkRarVolume(*file, 0, onFile);
+            }
         } catch (const std::exception&) {
             walk.status = WalkStatus::Damaged;
         }

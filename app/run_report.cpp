@@ -14,8 +14,9 @@ void FailureList::Add(std::string file, std::string message) {
 
 bool FailureList::Names(const std::string& fileName) const {
     const std::string_view wanted = FileNamePart(fileName);
-    for (const Failure& failure : m_failures)
+    for (const Failure& failure : m_failures) {
         if (FileNamePart(failure.file) == wanted) return true;
+    }
     return false;
 }
 

@@ -30,8 +30,9 @@ constexpr std::array<int, 3> kSignals{SIGTERM, SIGHUP, SIGINT};
 
 StopSignals::StopSignals(std::function<void()> onStop) : m_onStop(std::move(onStop)) {
     if (g_pipe[0] != -1) throw Exception("Stop signals are watched already");
-    if (::pipe2(g_pipe.data(), O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe2(g_pipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         throw Exception("Cannot watch stop signals: no pipe");
+    }
     m_notifier = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] {
         char buffer[16];

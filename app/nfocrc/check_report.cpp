@@ -18,10 +18,12 @@ int CheckFolder(const std::string& folder, std::FILE* out, std::FILE* err) {
         return kCannotCheck;
     }
     const CheckList list = ReadCheckList(*release);
-    for (const std::string& sfv : release->sfvFiles)
+    for (const std::string& sfv : release->sfvFiles) {
         std::fprintf(out, "checking %s%s\n", release->folder.c_str(), sfv.c_str());
-    for (const std::string& problem : list.problems)
+    }
+    for (const std::string& problem : list.problems) {
         std::fprintf(out, "REFUSED  %s\n", problem.c_str());
+    }
     if (list.entries.empty()) {
         std::fprintf(err, "nfocrc: the .sfv lists no file that can be checked\n");
         return kCannotCheck;

@@ -72,9 +72,10 @@ void TNfocrcForm::ShowNfo(const nfocrc::ReleaseFiles& release) {
     auto* scroll = dynamic_cast<TCoolScrollingText*>(FindComponent("scrNfo"));
     if (!scroll) return;
     std::vector<std::string> lines = nfocrc::ReadNfoLines(release);
-    if (lines.empty())
+    if (lines.empty()) {
         lines = {"", release.nfoFile.empty() ? "  no .nfo file in this release"
                                              : "  " + release.nfoFile + " cannot be read"};
+    }
     TStrings& strings = *scroll->Strings();
     strings.BeginUpdate();
     strings.Clear();
@@ -123,12 +124,14 @@ void TNfocrcForm::Check(const std::string& folder) {
 void TNfocrcForm::Tick() {
     if (!m_check) return;
     const std::size_t current = m_check->Current();
-    if (current < m_check->Entries().size())
+    if (current < m_check->Entries().size()) {
         SetCaptionOf("lblFile", "checking " + m_check->Entries()[current].name);
+    }
     const std::uint64_t total = m_check->TotalBytes();
     const std::uint64_t done = std::min(m_check->BytesDone(), total);
-    if (auto* gauge = dynamic_cast<TGauge*>(FindComponent("ggCheck")))
+    if (auto* gauge = dynamic_cast<TGauge*>(FindComponent("ggCheck"))) {
         gauge->SetProgress(total == 0 ? 100 : std::int32_t(done * 100 / total));
+    }
     if (m_done) Finish();
 }
 
@@ -138,8 +141,9 @@ void TNfocrcForm::Finish() {
     const auto& results = m_check->Results();
     m_summary = nfocrc::Summarise(results, m_refusedLines, m_check->Stopped());
     SetCaptionOf("lblFile", "");
-    if (auto* gauge = dynamic_cast<TGauge*>(FindComponent("ggCheck")))
+    if (auto* gauge = dynamic_cast<TGauge*>(FindComponent("ggCheck"))) {
         gauge->SetProgress(m_summary.stopped ? gauge->Progress() : 100);
+    }
     std::string text = nfocrc::SummaryText(m_summary, m_check->Entries().size());
     if (m_summary.AllOk()) text = "All files OK. " + text;
     SetSummary(text, m_summary.AllOk());
@@ -173,8 +177,9 @@ void TNfocrcForm::btnAgainClick(TObject*) {
 
 void TNfocrcForm::SetShadows(std::uint8_t size) {
     for (const char* name : {"btnAgain", "btnExit"}) {
-        if (auto* button = dynamic_cast<TCoolLabel*>(FindComponent(name)))
+        if (auto* button = dynamic_cast<TCoolLabel*>(FindComponent(name))) {
             button->SetShadowSize(size);
+        }
     }
 }
 

@@ -74,14 +74,16 @@ std::string Hex(std::uint32_t value) {
 platform::Result<ReleaseFiles> FindReleaseFiles(const std::string& folder) {
     ReleaseFiles release;
     release.folder = RealPath(folder);
-    if (release.folder.empty())
+    if (release.folder.empty()) {
         return platform::Result<ReleaseFiles>::Failure(
             platform::ErrnoText("cannot open folder", folder, errno));
+    }
     if (release.folder.back() != '/') release.folder += '/';
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(release.folder.c_str()), &::closedir);
-    if (!dir)
+    if (!dir) {
         return platform::Result<ReleaseFiles>::Failure(
             platform::ErrnoText("cannot open folder", folder, errno));
+    }
     std::vector<std::string> nfoFiles;
     while (const dirent* item = ::readdir(dir.get())) {
         const std::string name = item->d_name;
@@ -108,9 +110,10 @@ CheckList ReadCheckList(const ReleaseFiles& release) {
             continue;
         }
         SfvList parsed = ParseSfv(*text);
-        for (const SfvProblem& problem : parsed.problems)
+        for (const SfvProblem& problem : parsed.problems) {
             list.problems.push_back(sfvName + " line " + std::to_string(problem.line) + ": " +
                                     problem.message);
+        }
         for (SfvEntry& entry : parsed.entries) {
             if (!named.insert(entry.name).second) {
                 list.problems.push_back(sfvName + " line " + std::to_string(entry.line) + ": '" +
@@ -167,8 +170,9 @@ ReleaseCheck::ReleaseCheck(std::string folder, std::vector<SfvEntry> entries)
     for (const SfvEntry& entry : m_entries) {
         struct stat info {};
         const std::string path = m_folder + entry.name;
-        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
             m_totalBytes += std::uint64_t(info.st_size);
+        }
     }
 }
 
@@ -264,9 +268,10 @@ std::string SummaryText(const Summary& summary, std::size_t listed) {
                        std::to_string(summary.ok) + " OK, " + std::to_string(summary.bad) +
                        " bad, " + std::to_string(summary.missing) + " missing";
     if (summary.unreadable > 0) text += ", " + std::to_string(summary.unreadable) + " unreadable";
-    if (summary.refusedLines > 0)
+    if (summary.refusedLines > 0) {
         text += ", " + std::to_string(summary.refusedLines) +
                 (summary.refusedLines == 1 ? " line refused" : " lines refused");
+    }
     if (summary.stopped) text += " (stopped)";
     return text;
 }

@@ -44,8 +44,9 @@ struct NameOrReason {
 };
 
 NameOrReason CleanName(std::string_view raw) {
-    if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"')
+    if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"') {
         raw = raw.substr(1, raw.size() - 2);
+    }
     if (raw.empty()) return {{}, "no file name before the CRC-32"};
     if (raw.size() > kMaxNameLength) return {{}, "file name longer than 2048 bytes"};
     if (raw.find('\0') != std::string_view::npos) return {{}, "file name holds a NUL byte"};
@@ -62,8 +63,9 @@ NameOrReason CleanName(std::string_view raw) {
 bool StaysInside(std::string_view name) {
     if (name.empty() || name.front() == '/') return false;
     if (name.size() >= 2 && name[1] == ':' &&
-        ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
+        ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'))) {
         return false;
+    }
     while (!name.empty()) {
         const std::size_t slash = name.find('/');
         if (name.substr(0, slash) == "..") return false;

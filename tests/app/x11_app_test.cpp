@@ -307,11 +307,18 @@ TEST_F(Installer, EscapeStopsALargeSetWithoutAPartialFile) {
     }
     WriteRelease(entries, 100 << 20);
     Start();
+    ASSERT_TRUE(XDoTool("search --onlyvisible --name " + ShellQuote(kTitle) + " windowfocus --sync"));
     Click(kUnpack);
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(Release() + "/big0.bin"); },
-                          "the first file is extracted", 60s));
-    ASSERT_TRUE(XDoTool("search --onlyvisible --name " + ShellQuote(kTitle) +
-                        " windowfocus --sync key Escape"));
+    // Escape counts only while the run goes, and a fast disk writes the whole set in a fraction
+    // of a second: press it from the start until the question shows (the run waits for it).
+    // Each press gets a second to bring it, so that the next one does not answer it.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            (void)XDoTool("key Escape");
+            return static_cast<bool>(WaitUntil(
+                [] { return WindowPosition("Confirm").has_value(); }, "the question", 1000ms));
+        },
+        "Escape during the run brings the question", 30s));
     Answer("Confirm", "key alt+y");
     Answer("Information", "key Return");
     // Every file there is whole; the one being written when the run stopped is not there at all.
@@ -322,7 +329,6 @@ TEST_F(Installer, EscapeStopsALargeSetWithoutAPartialFile) {
         EXPECT_EQ(size, std::uintmax_t(48) << 20) << file;
         ++whole;
     }
-    EXPECT_GE(whole, 1);
     EXPECT_LT(whole, 6);
     EXPECT_EQ(WindowPosition("Warning"), std::nullopt);
 }

@@ -25,16 +25,22 @@ constexpr std::uint8_t kMainHead = 0x73, kFileHead = 0x74, kFirstOldHead = 0x75,
 // Flags every block may carry: old versions may drop it; a data size follows the base.
 constexpr std::uint16_t kSkipIfUnknown = 0x4000, kLongBlock = 0x8000;
 constexpr std::uint16_t kMainVolume = 0x0001, kMainSolid = 0x0008, kMainNewNumbering = 0x0010,
-                        kMainEncryptedHeaders = 0x0080, kMainFirstVolume = 0x0100;
+                        kMainEncryptedHeaders = 0x0080, kMainFirstVolume = 0x0100,
+                        kMainCryptVersion = 0x0200;
 constexpr std::uint16_t kFileSplitBefore = 0x0001, kFileSplitAfter = 0x0002,
                         kFileEncrypted = 0x0004, kFileSolid = 0x0010, kFileDirectoryMask = 0x00E0,
-                        kFileLarge = 0x0100, kFileUnicode = 0x0200;
+                        kFileLarge = 0x0100, kFileUnicode = 0x0200, kFileSalt = 0x0400;
 constexpr std::uint16_t kEndNextVolume = 0x0001, kEndDataCrc = 0x0002, kEndVolumeNumber = 0x0008;
 
 // The dictionary of RAR 2.0 and later: 64 KiB shifted left by the three bits under
 // kFileDirectoryMask (all three set marks a folder instead); RAR 1.5 always uses 64 KiB.
 constexpr unsigned kFileDictionaryShift = 5;
 constexpr std::uint32_t kMinDictionary = 64 * 1024;
+
+// Encryption: the main header's version byte after its fixed part (kMainCryptVersion), the
+// salt after a file header's name (kFileSalt), and the salt before each encrypted header
+// (kMainEncryptedHeaders), whose encrypted form is padded to whole 16-byte blocks.
+constexpr std::size_t kMainCryptVersionAt = 13, kSaltSize = 8, kCryptBlockSize = 16;
 
 // Host systems and the stored method.
 constexpr std::uint8_t kHostMsDos = 0, kHostWindows = 2, kHostUnix = 3;

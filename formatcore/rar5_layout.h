@@ -51,6 +51,13 @@ constexpr std::uint64_t kHostWindows = 0, kHostUnix = 1;
 constexpr std::uint64_t kExtraCrypt = 1, kExtraHash = 2, kExtraTime = 3, kExtraRedirection = 5;
 constexpr std::uint64_t kHashBlake2sp = 0;
 constexpr std::size_t kBlake2spSize = 32;
+// The encryption record of file headers and the archive encryption header: version 0, flags,
+// the binary logarithm of the key derivation's iterations (one byte), the salt, the file's start
+// vector (file records only), and with kCryptCheck the password check value and its checksum.
+constexpr std::uint64_t kCryptCheck = 0x0001, kCryptTweakedChecksums = 0x0002;
+constexpr std::size_t kSaltSize = 16, kIvSize = 16, kCheckSize = 8, kCheckSumSize = 4,
+                      kCryptBlockSize = 16;
+
 constexpr std::uint64_t kTimeUnix = 0x0001, kTimeMtime = 0x0002, kTimeCtime = 0x0004,
                         kTimeAtime = 0x0008, kTimeNanoseconds = 0x0010;
 

@@ -8,6 +8,7 @@
 
 #include "formatcore/dos_time.h"
 #include "unrar/data_check.h"
+#include "unrar/entry_crypt.h"
 #include "unrar/entry_sink.h"
 #include "unrar/name_codec.h"
 #include "unrar/output_file.h"
@@ -47,13 +48,14 @@ mode_t ModeFor(const EntryHeader& e) {
 }  // namespace
 
 Archive::Archive(const std::string& firstVolume, unsigned openMode)
-    : m_volumes(firstVolume), m_mode(openMode) {}
+    : m_volumes(firstVolume, &m_keyring), m_mode(openMode) {}
 
 Block Archive::NextBlock() {
     try {
         return m_volumes.Next();
     } catch (const RarError& e) {
-        m_fatal = e.Code();
+        // Encrypted headers wait where they are for a (better) password.
+        if (e.Code() != ERAR_MISSING_PASSWORD && e.Code() != ERAR_BAD_PASSWORD) m_fatal = e.Code();
         throw;
     }
 }
@@ -168,7 +170,16 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
             return 0;
         }
         if (operation != RAR_TEST && operation != RAR_EXTRACT) return ERAR_UNKNOWN;
-        return TestOrExtract(current, operation, destPath, destName);
+        const bool continuesSolid = !current.entry.stored && ParamsFor(current.entry).solid;
+        try {
+            return TestOrExtract(current, operation, destPath, destName);
+        } catch (const RarError& e) {
+            if (CanRetry(current.entry, e.Code(), continuesSolid)) {
+                m_unfinished.reset();
+                m_current = std::move(current);
+            }
+            throw;
+        }
     } catch (const RarError& e) {
         code = e.Code();
         systemError = e.SystemError();
@@ -176,6 +187,15 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
     // Set last, after every clean-up, so that the caller finds it.
     if (systemError != 0) errno = systemError;
     return code;
+}
+
+bool Archive::CanRetry(const EntryHeader& e, int code, bool continuesSolid) const {
+    if (m_fatal != 0 || !e.encrypted) return false;
+    // Refused before any of its data was read.
+    if (code == ERAR_MISSING_PASSWORD || code == ERAR_BAD_PASSWORD) return true;
+    // A wrong password that only the data's check reveals: the data can be read again when it
+    // lies in the current volume and no solid state before it was used up.
+    return code == ERAR_BAD_DATA && !e.splitAfter && !continuesSolid;
 }
 
 int Archive::TestOrExtract(const Current& current, int operation, const char* destPath,
@@ -187,7 +207,6 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
         if (operation == RAR_EXTRACT) CreateFolder(ResolveDestination(path, name, e.name));
         return 0;
     }
-    if (e.encrypted) return ERAR_MISSING_PASSWORD;
     if (m_mode == RAR_OM_LIST_INCSPLIT && (e.splitBefore || e.splitAfter)) return ERAR_UNKNOWN;
     // Links, devices and fifos are never created; their data may still feed a solid stream.
     if (e.specialFile) {
@@ -222,7 +241,7 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
 
 bool Archive::CarriesSolidState(const EntryHeader& e) const {
     return m_mode == RAR_OM_EXTRACT && m_volumes.Info().solid && !e.stored && !e.directory &&
-           !e.encrypted && !e.splitBefore;
+           (!e.encrypted || m_keyring.HasPassword()) && !e.splitBefore;
 }
 
 void Archive::PassOver(const EntryHeader& e) {
@@ -230,8 +249,9 @@ void Archive::PassOver(const EntryHeader& e) {
     try {
         DecodeEntry(e, nullptr, false);
     } catch (const RarError&) {
-        // The solid run ends here (DecodeEntry dropped its decoder); the walk goes on unless
-        // the volumes cannot be followed.
+        // The solid run ends here (a password refused before decoding left the decoder as it
+        // was, so it goes too); the walk goes on unless the volumes cannot be followed.
+        m_decoder.reset();
         if (m_fatal != 0) throw;
     }
 }
@@ -277,22 +297,31 @@ Decoder& Archive::DecoderFor(const EntryHeader& e, const DecodeParams& p) {
 
 void Archive::DecodeEntry(const EntryHeader& e, OutputFile* out, bool deliver) {
     const bool blake2 = m_volumes.Info().format == RarFormat::Rar5 && (!e.hasCrc || e.hasBlake2);
+    // Before anything is read or decoded: a missing or refused password leaves all as it was.
+    std::unique_ptr<StreamDecryptor> cipher =
+        e.encrypted ? EntryDecryptor(e, m_volumes.Info(), m_keyring) : nullptr;
     const DecodeParams p = ParamsFor(e);
     Decoder& decoder = DecoderFor(e, p);
-    PartsInput input(m_volumes, e, e.stored, [this](const EntryHeader& finished) {
+    // A plain stored entry's CRC-32 is that of its packed bytes, taken as they are read; an
+    // encrypted one's is that of the plaintext.
+    const bool packedCrc = e.stored && !cipher;
+    PartsInput input(m_volumes, e, packedCrc, [this](const EntryHeader& finished) {
         AdvanceVolume(&finished);
         EntryHeader next = NextBlock().entry;
         m_unfinished = next;
         return next;
     });
-    // A stored entry's CRC-32 is that of its packed bytes, taken as they are read.
-    DataCheck check(!e.stored, blake2);
     const std::optional<uint64_t> limit =
         e.unknownSize ? std::nullopt : std::optional<uint64_t>(e.unpSize);
+    // The padding after a stored entry's plaintext is no data of it.
+    std::optional<DecryptingInput> decrypted;
+    if (cipher) decrypted.emplace(input, std::move(cipher), e.stored ? limit : std::nullopt);
+    PackedInput& source = decrypted ? static_cast<PackedInput&>(*decrypted) : input;
+    DataCheck check(!packedCrc, blake2);
     EntrySink sink(e.name, check, out, deliver ? m_processData : nullptr, limit,
                    CarriesSolidState(e));
     try {
-        decoder.Decode(input, sink, p);
+        decoder.Decode(source, sink, p);
         input.Drain();
     } catch (...) {
         if (!e.stored) m_decoder.reset();
@@ -304,11 +333,11 @@ void Archive::DecodeEntry(const EntryHeader& e, OutputFile* out, bool deliver) {
         throw RarError(ERAR_BAD_DATA, e.name + ": data size differs from the header");
     }
     const EntryHeader& last = input.Part();
-    const uint32_t crc = e.stored ? input.PackedCrc() : check.Crc();
-    if (last.hasCrc && crc != last.crc) {
+    const uint32_t crc = packedCrc ? input.PackedCrc() : check.Crc();
+    if (last.hasCrc && StoredCrc(last, m_keyring, crc) != last.crc) {
         throw RarError(ERAR_BAD_DATA, e.name + ": CRC-32 mismatch");
     }
-    if (last.hasBlake2 && blake2 && check.Blake2() != last.blake2) {
+    if (last.hasBlake2 && blake2 && StoredHash(last, m_keyring, check.Blake2()) != last.blake2) {
         throw RarError(ERAR_BAD_DATA, e.name + ": BLAKE2sp mismatch");
     }
 }

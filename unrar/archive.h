@@ -9,6 +9,7 @@
 
 #include "unrar/decoder.h"
 #include "unrar/format_reader.h"
+#include "unrar/keyring.h"
 #include "unrar/unrar.h"
 #include "unrar/volume_set.h"
 
@@ -26,14 +27,18 @@ public:
 
     void SetChangeVolumeProc(CHANGEVOLPROC proc) { m_volumes.SetChangeVolumeProc(proc); }
     void SetProcessDataProc(PROCESSDATAPROC proc) { m_processData = proc; }
-    void SetPassword(std::string password) { m_password = std::move(password); }
+    void SetPassword(std::string password) { m_keyring.SetPassword(std::move(password)); }
+    // The handle's password and derived keys; fuzzers replace the key derivations here.
+    Keyring& Keys() { return m_keyring; }
     // Where compressed entries get their decoders (CreateDecoder unless set); tests put
     // decoders of their own here.
     void SetDecoderFactory(DecoderFactory factory) { m_decoderFactory = std::move(factory); }
 
     // The semantics of RARReadHeader and RARProcessFile; they return ERAR_* codes and only let
     // std::bad_alloc escape. After ERAR_ECREATE or ERAR_EWRITE, ProcessFile leaves errno set to
-    // the system's reason for the failure.
+    // the system's reason for the failure. A password error leaves the header walk (and, when
+    // the entry can be read again, the entry) where it was, so that the call can be made again
+    // after another password was set.
     int ReadHeader(RARHeaderData& header);
     int ProcessFile(int operation, const char* destPath, const char* destName);
 
@@ -44,6 +49,8 @@ private:
     };
 
     Block NextBlock();
+    // Whether ProcessFile may be called again for this entry after it failed with code.
+    bool CanRetry(const EntryHeader& e, int code, bool continuesSolid) const;
     void AdvanceVolume(const EntryHeader* continued);
     void FinishUnfinished();
     int ReadHeaderOrThrow(RARHeaderData& header);
@@ -61,10 +68,10 @@ private:
     DecodeParams ParamsFor(const EntryHeader& e) const;
     Decoder& DecoderFor(const EntryHeader& e, const DecodeParams& p);
 
+    Keyring m_keyring;  // before m_volumes, whose readers use it
     VolumeSet m_volumes;
     unsigned m_mode;
     PROCESSDATAPROC m_processData = nullptr;
-    std::string m_password;
     DecoderFactory m_decoderFactory;
     std::optional<Current> m_current;             // header returned, not yet processed
     std::optional<EntryHeader> m_unfinished;      // part whose later parts are still to be walked

@@ -22,6 +22,7 @@ public:
     size_t Left() const { return m_fields.Left(); }
     const uint8_t* Here() const { return m_fields.Here(); }
 
+    uint8_t U8() { return Must(m_fields.U8()); }
     uint16_t U16() { return Must(m_fields.U16()); }
     uint32_t U32() { return Must(m_fields.U32()); }
     uint64_t U64() { return Must(m_fields.U64()); }

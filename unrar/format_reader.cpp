@@ -23,14 +23,15 @@ namespace rar5 = format::rar5;
 // Self-extracting modules put the archive after their own code; it starts within this span.
 constexpr uint64_t kMaxSfxSize = uint64_t{4} * 1024 * 1024;
 
-std::unique_ptr<FormatReader> TryAt(const format::ByteSource& source, uint64_t offset) {
+std::unique_ptr<FormatReader> TryAt(const format::ByteSource& source, uint64_t offset,
+                                    Keyring* keyring) {
     uint8_t sig[rar5::kSignatureSize] = {};
     const size_t got = ReadVolumeAt(source, offset, sig, sizeof sig);
     if (got < rar4::kMarkerSize) return nullptr;
     if (got == sizeof sig && rar5::IsSignature(sig)) {
-        return std::make_unique<Rar5Reader>(source, offset);
+        return std::make_unique<Rar5Reader>(source, offset, keyring);
     }
-    if (rar4::IsMarker(sig)) return std::make_unique<Rar4Reader>(source, offset);
+    if (rar4::IsMarker(sig)) return std::make_unique<Rar4Reader>(source, offset, keyring);
     if (std::memcmp(sig, rar4::kMarker, rar4::kMarkerStemSize) == 0) {
         throw RarError(ERAR_UNKNOWN_FORMAT, "unknown RAR format version");
     }
@@ -39,13 +40,13 @@ std::unique_ptr<FormatReader> TryAt(const format::ByteSource& source, uint64_t o
 
 }  // namespace
 
-std::unique_ptr<FormatReader> OpenFormatReader(const format::ByteSource& source) {
+std::unique_ptr<FormatReader> OpenFormatReader(const format::ByteSource& source, Keyring* keyring) {
     uint8_t head[sizeof rar4::kRar14Marker] = {};
     if (ReadVolume(source, 0, head, sizeof head) &&
         std::memcmp(head, rar4::kRar14Marker, sizeof head) == 0) {
         throw RarError(ERAR_UNKNOWN_FORMAT, "RAR 1.4 archives are not supported");
     }
-    if (auto reader = TryAt(source, 0)) return reader;
+    if (auto reader = TryAt(source, 0, keyring)) return reader;
 
     // Look for a signature further in, as a self-extracting archive has it; a signature that
     // only appears inside the module's code fails its main header and the search goes on.
@@ -61,9 +62,9 @@ std::unique_ptr<FormatReader> OpenFormatReader(const format::ByteSource& source)
             continue;
         }
         try {
-            if (auto reader = TryAt(source, i)) return reader;
+            if (auto reader = TryAt(source, i, keyring)) return reader;
         } catch (const RarError& e) {
-            if (e.Code() == ERAR_MISSING_PASSWORD) throw;
+            if (e.Code() == ERAR_MISSING_PASSWORD || e.Code() == ERAR_BAD_PASSWORD) throw;
             lastError = e.Code() == ERAR_UNKNOWN_FORMAT ? ERAR_UNKNOWN_FORMAT : lastError;
         }
     }

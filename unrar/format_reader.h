@@ -11,6 +11,8 @@
 
 namespace kiv::rar {
 
+class Keyring;
+
 enum class RarFormat { Rar4, Rar5 };
 
 // What the main header says about the volume.
@@ -21,6 +23,23 @@ struct ArchiveInfo {
     bool firstVolumeFlag = false;          // RAR 3.x+ marks the first volume
     std::optional<uint64_t> volumeNumber;  // RAR 5.0: absent on the first volume
     bool solid = false;
+    bool encryptedHeaders = false;  // every block after the main header (RAR 5.0: after the
+                                    // encryption header) is encrypted with the password
+    bool hashQuirk = false;         // RAR 3.x keys are derived as the writers before RAR 3.6 did
+};
+
+// How an encrypted entry's data is enciphered.
+enum class CryptScheme { None, Rar13, Rar15, Rar20, Rar3Aes, Rar5Aes, Unknown };
+
+struct EntryCrypt {
+    CryptScheme scheme = CryptScheme::None;
+    bool hasSalt = false;
+    std::array<uint8_t, 16> salt{};  // RAR 3.x: the first 8 bytes
+    std::array<uint8_t, 16> iv{};    // RAR 5.0: the CBC start vector
+    unsigned kdfLog2 = 0;            // RAR 5.0: binary logarithm of the PBKDF2 iterations
+    bool hasCheck = false;
+    std::array<uint8_t, 8> check{};     // RAR 5.0: the password check value
+    bool transformedChecksums = false;  // RAR 5.0: CRC-32 and BLAKE2sp stored keyed
 };
 
 // One file entry (or one part of an entry spread over volumes), already checked.
@@ -51,6 +70,7 @@ struct EntryHeader {
     uint64_t dictionarySize = 0;  // bytes the decoder's window must reach back
     uint32_t attr = 0;
     uint64_t dataOffset = 0;  // where this part's data starts in the volume
+    EntryCrypt crypt;         // when encrypted
 };
 
 enum class BlockKind { Entry, EndOfArchive, EndOfData };
@@ -69,7 +89,8 @@ public:
     // Returns the next entry or end marker and moves past it and its data; blocks the caller
     // does not need (service headers, comments, recovery records) are skipped by their sizes.
     // EndOfData at the end of the bytes; after EndOfArchive every call returns EndOfData.
-    // Throws RarError(ERAR_BAD_DATA) for a damaged or truncated header.
+    // Throws RarError(ERAR_BAD_DATA) for a damaged or truncated header, and the password errors
+    // of encrypted headers (see OpenFormatReader).
     virtual Block Next() = 0;
 
 protected:
@@ -79,7 +100,15 @@ protected:
 // Finds the signature (at the start, or after a self-extracting module) and reads the main
 // header. Throws RarError: ERAR_BAD_ARCHIVE (no RAR signature), ERAR_UNKNOWN_FORMAT (RAR 1.4 or
 // an unknown version), ERAR_BAD_DATA (damaged main header), ERAR_MISSING_PASSWORD (encrypted
-// headers). The source must outlive the reader.
-std::unique_ptr<FormatReader> OpenFormatReader(const format::ByteSource& source);
+// headers and no keyring). The source must outlive the reader.
+//
+// With a keyring (which must outlive the reader too), encrypted headers are read with its
+// password: while it has none, Next throws ERAR_MISSING_PASSWORD, and ERAR_BAD_PASSWORD when the
+// password fails the archive's check value or, before any header passed, a header's check; in
+// both cases the reader stays where it was, so that Next can be called again with another
+// password. A RAR 5.0 archive's main header is itself encrypted: until Next has read it, Info()
+// holds only the format.
+std::unique_ptr<FormatReader> OpenFormatReader(const format::ByteSource& source,
+                                               Keyring* keyring = nullptr);
 
 }  // namespace kiv::rar

@@ -3,9 +3,13 @@
 
 #include <zlib.h>
 
+#include <cstring>
+
 #include "formatcore/endian.h"
 #include "formatcore/rar4_layout.h"
+#include "unrar/crypt_input.h"
 #include "unrar/cursor.h"
+#include "unrar/keyring.h"
 #include "unrar/name_codec.h"
 #include "unrar/volume_io.h"
 
@@ -25,6 +29,22 @@ uint16_t StoredCrc(const std::string& header) {
     return format::Le16(reinterpret_cast<const uint8_t*>(header.data()) + layout::kCrcAt);
 }
 
+// The encryption version from which the writers derived keys with a correct SHA-1.
+constexpr uint8_t kFixedHashVersion = 36;
+
+CryptScheme SchemeOf(uint32_t unpVer) {
+    switch (unpVer) {
+        case 13:
+            return CryptScheme::Rar13;
+        case 15:
+            return CryptScheme::Rar15;
+        case 20:
+            return CryptScheme::Rar20;
+        default:
+            return CryptScheme::Rar3Aes;
+    }
+}
+
 bool IsSpecialUnixFile(uint32_t hostOs, uint32_t attr) {
     if (hostOs != layout::kHostUnix) return false;
     uint32_t type = attr & 0xF000;
@@ -33,8 +53,8 @@ bool IsSpecialUnixFile(uint32_t hostOs, uint32_t attr) {
 
 }  // namespace
 
-Rar4Reader::Rar4Reader(const format::ByteSource& source, uint64_t start)
-    : m_source(source), m_pos(start + layout::kMarkerSize) {
+Rar4Reader::Rar4Reader(const format::ByteSource& source, uint64_t start, Keyring* keyring)
+    : m_source(source), m_keyring(keyring), m_pos(start + layout::kMarkerSize) {
     m_info.format = RarFormat::Rar4;
     uint8_t bytes[layout::kBaseSize];
     if (!ReadVolume(m_source, m_pos, bytes, sizeof bytes)) Cursor::Fail("main header missing");
@@ -49,9 +69,14 @@ Rar4Reader::Rar4Reader(const format::ByteSource& source, uint64_t start)
         (base.size < 14 || HeaderCrc(header, 14) != stored)) {
         Cursor::Fail("main header check value mismatch");
     }
-    if (base.flags & layout::kMainEncryptedHeaders) {
+    m_info.encryptedHeaders = (base.flags & layout::kMainEncryptedHeaders) != 0;
+    if (m_info.encryptedHeaders && m_keyring == nullptr) {
         throw RarError(ERAR_MISSING_PASSWORD, "the archive's headers are encrypted");
     }
+    const bool versioned =
+        (base.flags & layout::kMainCryptVersion) && base.size > layout::kMainCryptVersionAt;
+    m_info.hashQuirk =
+        !versioned || static_cast<uint8_t>(header[layout::kMainCryptVersionAt]) < kFixedHashVersion;
     m_info.isVolume = (base.flags & layout::kMainVolume) != 0;
     m_info.newNumbering = (base.flags & layout::kMainNewNumbering) != 0;
     m_info.firstVolumeFlag = (base.flags & layout::kMainFirstVolume) != 0;
@@ -65,22 +90,71 @@ std::string Rar4Reader::ReadHeaderBytes(uint64_t offset, uint16_t size) const {
     return header;
 }
 
+std::string Rar4Reader::DecryptHeader(uint64_t offset, uint64_t& dataStart) {
+    if (m_keyring == nullptr || !m_keyring->HasPassword()) {
+        throw RarError(ERAR_MISSING_PASSWORD, "the archive's headers are encrypted");
+    }
+    // Before any header passed, a header that fails its check means the password is wrong.
+    const auto refuse = [&](const char* why) {
+        if (!m_passwordProven) throw RarError(ERAR_BAD_PASSWORD, "wrong password for the headers");
+        Cursor::Fail(why);
+    };
+    uint8_t salt[layout::kSaltSize];
+    uint8_t first[layout::kCryptBlockSize];
+    if (!ReadVolume(m_source, offset, salt, sizeof salt) ||
+        !ReadVolume(m_source, offset + sizeof salt, first, sizeof first)) {
+        Cursor::Fail("block header cut short");
+    }
+    const Rar3Key key = m_keyring->Rar3(salt, m_info.hashQuirk);
+    const auto cipher = MakeAesCbcDecryptor(key.key.data(), key.key.size(), key.iv.data());
+    cipher->Decrypt(first, sizeof first);
+    const layout::BlockBase base = layout::ReadBase(first);
+    if (base.size < layout::kBaseSize) refuse("block smaller than its base");
+    const size_t padded = (base.size + layout::kCryptBlockSize - 1) / layout::kCryptBlockSize *
+                          layout::kCryptBlockSize;
+    std::string header(padded, '\0');
+    std::memcpy(header.data(), first, sizeof first);
+    if (padded > sizeof first && !ReadVolume(m_source, offset + sizeof salt + sizeof first,
+                                             header.data() + sizeof first, padded - sizeof first)) {
+        refuse("header cut short");  // a wrong password's size may reach past the end
+    }
+    cipher->Decrypt(reinterpret_cast<uint8_t*>(header.data()) + sizeof first,
+                    padded - sizeof first);
+    header.resize(base.size);
+    if (HeaderCrc(header, base.size) != StoredCrc(header)) refuse("header check value mismatch");
+    m_passwordProven = true;
+    dataStart = offset + sizeof salt + padded;
+    return header;
+}
+
 Block Rar4Reader::Next() {
     while (!m_ended) {
         if (m_pos == m_source.Size()) break;
-        uint8_t bytes[layout::kBaseSize];
-        if (!ReadVolume(m_source, m_pos, bytes, sizeof bytes)) {
-            Cursor::Fail("block header cut short");
-        }
-        const layout::BlockBase base = layout::ReadBase(bytes);
-        if (base.size < layout::kBaseSize) Cursor::Fail("block smaller than its base");
         const uint64_t here = m_pos;
+        // Encrypted headers are read whole; plain ones start with their base.
+        std::string header;
+        uint64_t dataStart = 0;
+        layout::BlockBase base;
+        if (m_info.encryptedHeaders) {
+            header = DecryptHeader(here, dataStart);
+            base = layout::ReadBase(reinterpret_cast<const uint8_t*>(header.data()));
+        } else {
+            uint8_t bytes[layout::kBaseSize];
+            if (!ReadVolume(m_source, m_pos, bytes, sizeof bytes)) {
+                Cursor::Fail("block header cut short");
+            }
+            base = layout::ReadBase(bytes);
+            if (base.size < layout::kBaseSize) Cursor::Fail("block smaller than its base");
+            dataStart = here + base.size;
+        }
 
         if (base.type == layout::kFileHead || base.type == layout::kServiceHead ||
             base.type == layout::kEndHead) {
-            std::string header = ReadHeaderBytes(here, base.size);
-            if (HeaderCrc(header, base.size) != StoredCrc(header)) {
-                Cursor::Fail("header check value mismatch");
+            if (header.empty()) {
+                header = ReadHeaderBytes(here, base.size);
+                if (HeaderCrc(header, base.size) != StoredCrc(header)) {
+                    Cursor::Fail("header check value mismatch");
+                }
             }
             if (base.type == layout::kEndHead) {
                 Block block;
@@ -95,7 +169,7 @@ Block Rar4Reader::Next() {
                 m_ended = true;
                 return block;
             }
-            EntryHeader entry = ParseFile(header, here);
+            EntryHeader entry = ParseFile(header, dataStart);
             m_pos = entry.dataOffset + entry.packSize;
             if (m_pos < entry.dataOffset) Cursor::Fail("data size overflows");
             if (base.type == layout::kServiceHead) continue;  // comments, recovery records, streams
@@ -107,19 +181,22 @@ Block Rar4Reader::Next() {
 
         // Old comment, authenticity, subblock, recovery and signature blocks are skipped by
         // their sizes; any other type must at least pass its header check.
-        if (base.type < layout::kFirstOldHead || base.type > layout::kLastOldHead) {
-            std::string header = ReadHeaderBytes(here, base.size);
+        if (header.empty() &&
+            (base.type < layout::kFirstOldHead || base.type > layout::kLastOldHead)) {
+            header = ReadHeaderBytes(here, base.size);
             if (HeaderCrc(header, base.size) != StoredCrc(header)) {
                 Cursor::Fail("header check value mismatch");
             }
         }
-        uint64_t next = here + base.size;
+        uint64_t next = dataStart;
         if (base.flags & layout::kLongBlock) {
             if (base.size < layout::kLongBlockSize) {
                 Cursor::Fail("long block without its data size");
             }
             uint8_t add[4];
-            if (!ReadVolume(m_source, here + layout::kDataSizeAt, add, sizeof add)) {
+            if (!header.empty()) {
+                std::memcpy(add, header.data() + layout::kDataSizeAt, sizeof add);
+            } else if (!ReadVolume(m_source, here + layout::kDataSizeAt, add, sizeof add)) {
                 Cursor::Fail("block header cut short");
             }
             next += format::Le32(add);
@@ -132,7 +209,7 @@ Block Rar4Reader::Next() {
     return end;
 }
 
-EntryHeader Rar4Reader::ParseFile(const std::string& header, uint64_t offset) const {
+EntryHeader Rar4Reader::ParseFile(const std::string& header, uint64_t dataStart) const {
     const auto* bytes = reinterpret_cast<const uint8_t*>(header.data());
     const auto fields = layout::ReadFileFields(bytes, header.size());
     if (!fields) Cursor::Fail("file header too small");
@@ -176,7 +253,15 @@ EntryHeader Rar4Reader::ParseFile(const std::string& header, uint64_t offset) co
                            ? layout::kMinDictionary
                            : uint64_t{layout::kMinDictionary} << dictionaryBits;
     e.specialFile = IsSpecialUnixFile(e.hostOs, e.attr);
-    e.dataOffset = offset + header.size();
+    if (e.encrypted) {
+        e.crypt.scheme = SchemeOf(e.unpVer);
+        if (flags & layout::kFileSalt) {
+            std::string salt = c.Bytes(layout::kSaltSize);
+            std::memcpy(e.crypt.salt.data(), salt.data(), salt.size());
+            e.crypt.hasSalt = true;
+        }
+    }
+    e.dataOffset = dataStart;
     return e;
 }
 

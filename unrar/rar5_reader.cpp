@@ -8,7 +8,9 @@
 #include "formatcore/endian.h"
 #include "formatcore/rar4_layout.h"
 #include "formatcore/rar5_layout.h"
+#include "unrar/crypt_input.h"
 #include "unrar/cursor.h"
+#include "unrar/keyring.h"
 #include "unrar/volume_io.h"
 
 namespace kiv::rar {
@@ -24,17 +26,55 @@ size_t CheckedSize(uint64_t v, size_t limit, const char* what) {
     return static_cast<size_t>(v);
 }
 
+template <size_t N>
+void TakeBytes(Cursor& c, std::array<uint8_t, N>& out, size_t n) {
+    const std::string bytes = c.Bytes(n);
+    std::memcpy(out.data(), bytes.data(), n);
+}
+
+// The file encryption record; a version this library does not know leaves the scheme unknown.
+void ParseCrypt(Cursor& record, EntryCrypt& crypt) {
+    if (record.Vint() != 0) {
+        crypt.scheme = CryptScheme::Unknown;
+        return;
+    }
+    crypt.scheme = CryptScheme::Rar5Aes;
+    const uint64_t flags = record.Vint();
+    crypt.kdfLog2 = record.U8();
+    TakeBytes(record, crypt.salt, layout::kSaltSize);
+    crypt.hasSalt = true;
+    TakeBytes(record, crypt.iv, layout::kIvSize);
+    if (flags & layout::kCryptCheck) {
+        TakeBytes(record, crypt.check, layout::kCheckSize);
+        crypt.hasCheck = true;
+    }
+    crypt.transformedChecksums = (flags & layout::kCryptTweakedChecksums) != 0;
+}
+
 }  // namespace
 
-Rar5Reader::Rar5Reader(const format::ByteSource& source, uint64_t start)
-    : m_source(source), m_pos(start + layout::kSignatureSize) {
+Rar5Reader::Rar5Reader(const format::ByteSource& source, uint64_t start, Keyring* keyring)
+    : m_source(source), m_keyring(keyring), m_pos(start + layout::kSignatureSize) {
     m_info.format = RarFormat::Rar5;
     m_info.newNumbering = true;
     RawBlock block = ReadBlock();
     if (block.type == layout::kCryptHead) {
-        throw RarError(ERAR_MISSING_PASSWORD, "the archive's headers are encrypted");
+        if (m_keyring == nullptr) {
+            throw RarError(ERAR_MISSING_PASSWORD, "the archive's headers are encrypted");
+        }
+        ReadCryptHeader(block);
+        if (m_keyring->HasPassword()) {
+            ReadMain();
+        } else {
+            m_mainPending = true;
+        }
+        return;
     }
     if (block.type != layout::kMainHead) Cursor::Fail("main header missing");
+    ParseMain(block);
+}
+
+void Rar5Reader::ParseMain(const RawBlock& block) {
     Cursor c(reinterpret_cast<const uint8_t*>(block.body.data()), block.body.size());
     c.Skip(block.fieldsStart);
     uint64_t flags = c.Vint();
@@ -43,7 +83,30 @@ Rar5Reader::Rar5Reader(const format::ByteSource& source, uint64_t start)
     if (flags & layout::kMainVolumeNumber) m_info.volumeNumber = c.Vint();
 }
 
-Rar5Reader::RawBlock Rar5Reader::ReadBlock() {
+void Rar5Reader::ReadCryptHeader(const RawBlock& block) {
+    Cursor c(reinterpret_cast<const uint8_t*>(block.body.data()), block.body.size());
+    c.Skip(block.fieldsStart);
+    if (c.Vint() != 0) throw RarError(ERAR_UNKNOWN_FORMAT, "unknown header encryption");
+    const uint64_t flags = c.Vint();
+    m_headerCrypt.kdfLog2 = c.U8();
+    const std::string salt = c.Bytes(layout::kSaltSize);
+    std::memcpy(m_headerCrypt.salt.data(), salt.data(), salt.size());
+    if (flags & layout::kCryptCheck) {
+        const std::string check = c.Bytes(layout::kCheckSize);
+        std::memcpy(m_headerCrypt.check.data(), check.data(), check.size());
+        m_headerCrypt.hasCheck = true;
+    }
+    m_info.encryptedHeaders = true;
+}
+
+void Rar5Reader::ReadMain() {
+    RawBlock block = ReadBlock();
+    if (block.type != layout::kMainHead) Cursor::Fail("main header missing");
+    ParseMain(block);
+    m_mainPending = false;
+}
+
+std::string Rar5Reader::ReadPlainHeader(uint64_t& headerEnd) const {
     uint8_t start[layout::kCrcSize + layout::kMaxHeaderSizeLength];
     const size_t peek = ReadVolumeAt(m_source, m_pos, start, sizeof start);
     if (peek <= layout::kCrcSize) Cursor::Fail("block header cut short");
@@ -62,6 +125,65 @@ Rar5Reader::RawBlock Rar5Reader::ReadBlock() {
     if (static_cast<uint32_t>(crc) != format::Le32(start)) {
         Cursor::Fail("header check value mismatch");
     }
+    headerEnd = m_pos + layout::kCrcSize + crcSpan;
+    return covered;
+}
+
+std::string Rar5Reader::ReadEncryptedHeader(uint64_t& headerEnd) {
+    if (!m_keyring->HasPassword()) {
+        throw RarError(ERAR_MISSING_PASSWORD, "the archive's headers are encrypted");
+    }
+    const Rar5Keys keys = m_keyring->Rar5(m_headerCrypt.salt.data(), m_headerCrypt.kdfLog2);
+    if (m_headerCrypt.hasCheck && keys.check != m_headerCrypt.check) {
+        throw RarError(ERAR_BAD_PASSWORD, "wrong password for the headers");
+    }
+    // Without a check value, a first header that fails its check means a wrong password.
+    const bool blamePassword = !m_headerCrypt.hasCheck && !m_passwordProven;
+    const auto fail = [&](const std::string& why) {
+        if (blamePassword) throw RarError(ERAR_BAD_PASSWORD, "wrong password for the headers");
+        Cursor::Fail(why);
+    };
+    constexpr size_t kBlock = layout::kCryptBlockSize;
+    uint8_t iv[layout::kIvSize];
+    uint8_t first[kBlock];
+    if (!ReadVolume(m_source, m_pos, iv, sizeof iv) ||
+        !ReadVolume(m_source, m_pos + sizeof iv, first, sizeof first)) {
+        Cursor::Fail("block header cut short");
+    }
+    const auto cipher = MakeAesCbcDecryptor(keys.key.data(), keys.key.size(), iv);
+    cipher->Decrypt(first, sizeof first);
+    const format::Vint headerSize =
+        layout::ReadHeaderSize(first + layout::kCrcSize, kBlock - layout::kCrcSize);
+    if (!headerSize.Ok()) {
+        fail(std::string("bad header size: ") + format::Describe(headerSize.fault));
+    }
+    const uint64_t crcSpan = headerSize.length + headerSize.value;
+    const size_t padded =
+        static_cast<size_t>((layout::kCrcSize + crcSpan + kBlock - 1) / kBlock * kBlock);
+    std::string all(padded, '\0');
+    std::memcpy(all.data(), first, sizeof first);
+    if (padded > kBlock &&
+        !ReadVolume(m_source, m_pos + sizeof iv + kBlock, all.data() + kBlock, padded - kBlock)) {
+        fail("header cut short");  // a wrong password's size may reach past the end
+    }
+    cipher->Decrypt(reinterpret_cast<uint8_t*>(all.data()) + kBlock, padded - kBlock);
+    std::string covered = all.substr(layout::kCrcSize, static_cast<size_t>(crcSpan));
+    uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(covered.data()),
+                      static_cast<uInt>(covered.size()));
+    if (static_cast<uint32_t>(crc) != format::Le32(reinterpret_cast<const uint8_t*>(all.data()))) {
+        fail("header check value mismatch");
+    }
+    m_passwordProven = true;
+    headerEnd = m_pos + sizeof iv + padded;
+    return covered;
+}
+
+Rar5Reader::RawBlock Rar5Reader::ReadBlock() {
+    uint64_t headerEnd = 0;
+    const std::string covered =
+        m_info.encryptedHeaders ? ReadEncryptedHeader(headerEnd) : ReadPlainHeader(headerEnd);
+    const format::Vint headerSize =
+        layout::ReadHeaderSize(reinterpret_cast<const uint8_t*>(covered.data()), covered.size());
 
     RawBlock block;
     block.body = covered.substr(headerSize.length);
@@ -72,7 +194,7 @@ Rar5Reader::RawBlock Rar5Reader::ReadBlock() {
     block.extraSize = head.extraSize;
     block.dataSize = head.dataSize;
     block.fieldsStart = c.Position();
-    block.dataOffset = m_pos + layout::kCrcSize + crcSpan;
+    block.dataOffset = headerEnd;
     uint64_t next = block.dataOffset + block.dataSize;
     if (next < block.dataOffset || next <= m_pos) Cursor::Fail("block does not advance");
     m_pos = next;
@@ -80,6 +202,7 @@ Rar5Reader::RawBlock Rar5Reader::ReadBlock() {
 }
 
 Block Rar5Reader::Next() {
+    if (m_mainPending) ReadMain();
     while (!m_ended && m_pos != m_source.Size()) {
         if (m_pos > m_source.Size()) Cursor::Fail("data runs past the volume's end");
         RawBlock raw = ReadBlock();
@@ -169,6 +292,7 @@ void Rar5Reader::ParseExtra(Cursor extra, EntryHeader& e) const {
         const uint64_t type = record.Vint();
         if (type == layout::kExtraCrypt) {
             e.encrypted = true;
+            ParseCrypt(record, e.crypt);
         } else if (type == layout::kExtraHash) {
             if (record.Vint() == layout::kHashBlake2sp) {
                 std::string digest = record.Bytes(layout::kBlake2spSize);

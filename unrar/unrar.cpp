@@ -82,7 +82,8 @@ KIV_UNRAR_EXPORT void RARSetPassword(void* handle, char* password) {
     try {
         FromHandle(handle)->SetPassword(password ? password : "");
     } catch (...) {
-        // Without memory for the copy the password is simply not kept; nothing uses it yet.
+        // Without memory for the copy the password is not kept; encrypted entries then fail
+        // with ERAR_MISSING_PASSWORD.
     }
 }
 

@@ -34,7 +34,14 @@
 //   two codes RARProcessFile leaves errno set to the reason: the errno of the system call that
 //   failed (ENOSPC or EDQUOT for a full disk, EACCES, ENAMETOOLONG, ...), EPERM for a
 //   destination refused for safety;
-// - ERAR_MISSING_PASSWORD: an encrypted entry or archive (there is no decryption);
+// - ERAR_MISSING_PASSWORD: an encrypted entry, or an archive with encrypted headers, and no
+//   password set; ERAR_BAD_PASSWORD: the password fails the check value of a RAR 5.0 entry or
+//   of encrypted headers (or, for RAR 1.5-4.x headers, the check of the first header). Entries
+//   of RAR 2.0 and RAR 3.x carry no check value: a wrong password shows as ERAR_BAD_DATA. After
+//   either password code the call can be made again once RARSetPassword gave another password:
+//   RARReadHeader reads the same header again, and RARProcessFile processes the same entry
+//   again (after ERAR_BAD_DATA too, when the entry is encrypted, lies in the current volume and
+//   continues no solid stream);
 // - ERAR_UNKNOWN: the data callback answered 0.
 //
 // Solid archives: every entry is decoded in order. An entry that is skipped, passed over by
@@ -149,7 +156,10 @@ KIV_UNRAR_EXPORT int RARReadHeader(void* hArcData, struct RARHeaderData* HeaderD
 KIV_UNRAR_EXPORT int RARProcessFile(void* hArcData, int Operation, char* DestPath, char* DestName);
 KIV_UNRAR_EXPORT void RARSetChangeVolProc(void* hArcData, CHANGEVOLPROC ChangeVolProc);
 KIV_UNRAR_EXPORT void RARSetProcessDataProc(void* hArcData, PROCESSDATAPROC ProcessDataProc);
-// Keeps a copy of Password for the handle; encrypted entries are still refused.
+// Keeps a copy of Password (UTF-8) for the handle's encrypted entries and headers: RAR 2.0's
+// cipher, RAR 3.x's AES-128 and RAR 5.0's AES-256. An empty password removes it. RAR 2.0 keys
+// from the password's bytes as given; RAR 1.3 and RAR 1.5 encryption is not supported
+// (ERAR_UNKNOWN_FORMAT).
 KIV_UNRAR_EXPORT void RARSetPassword(void* hArcData, char* Password);
 
 #ifdef __cplusplus

@@ -24,9 +24,10 @@ constexpr size_t kNameBufferSize = 4096;
 
 }  // namespace
 
-VolumeSet::VolumeSet(const std::string& firstVolume) : m_name(firstVolume) {
+VolumeSet::VolumeSet(const std::string& firstVolume, Keyring* keyring)
+    : m_keyring(keyring), m_name(firstVolume) {
     m_file = OpenVolume(firstVolume);
-    m_reader = OpenFormatReader(*m_file);
+    m_reader = OpenFormatReader(*m_file, m_keyring);
     m_setUsesFirstFlag = m_reader->Info().firstVolumeFlag;
     m_volumes.emplace_back(m_file->Device(), m_file->Inode());
 }
@@ -109,7 +110,7 @@ void VolumeSet::Advance(const EntryHeader* continued) {
     }
     std::unique_ptr<FormatReader> reader;
     try {
-        reader = OpenFormatReader(*file);
+        reader = OpenFormatReader(*file, m_keyring);
     } catch (const RarError& e) {
         if (e.Code() == ERAR_EREAD) throw;
         NotContinuing(name, e.what());

@@ -16,8 +16,10 @@ namespace kiv::rar {
 
 class VolumeSet {
 public:
-    // Opens the first volume; throws RarError (ERAR_EOPEN, ERAR_BAD_ARCHIVE, ...).
-    explicit VolumeSet(const std::string& firstVolume);
+    // Opens the first volume; throws RarError (ERAR_EOPEN, ERAR_BAD_ARCHIVE, ...). Encrypted
+    // headers are read with the keyring's password (see OpenFormatReader); it must outlive the
+    // set.
+    explicit VolumeSet(const std::string& firstVolume, Keyring* keyring = nullptr);
 
     void SetChangeVolumeProc(CHANGEVOLPROC proc) { m_changeVolume = proc; }
     const std::string& CurrentName() const { return m_name; }
@@ -43,6 +45,7 @@ private:
                         const std::string& name) const;
 
     CHANGEVOLPROC m_changeVolume = nullptr;
+    Keyring* m_keyring;
     std::unique_ptr<format::FileSource> m_file;
     std::unique_ptr<FormatReader> m_reader;
     std::string m_name;

@@ -1,5 +1,5 @@
-// rarfixture: writes stored RAR 1.5-4.x and RAR 5.0 archives and volume sets from a folder or
-// a manifest, for tests and benchmarks.
+// rarfixture: writes stored RAR 1.5-4.x and RAR 5.0 archives and volume sets, plain or
+// encrypted, from a folder or a manifest, for tests and benchmarks.
 #include <sys/stat.h>
 #include <algorithm>
 #include <cstdio>
@@ -18,7 +18,8 @@ namespace {
 
 const char kHelp[] = R"(usage: rarfixture [options] OUTPUT.rar (--dir FOLDER | --manifest FILE)
 
-Writes a stored (uncompressed) RAR archive or volume set and prints the volume paths.
+Writes a stored (uncompressed) RAR archive or volume set, plain or encrypted, and prints the
+volume paths.
 
   --format 4|5              RAR 1.5-4.x (default) or RAR 5.0
   --volume-size BYTES       split into volumes of at most BYTES (default: one archive)
@@ -32,6 +33,16 @@ Writes a stored (uncompressed) RAR archive or volume set and prints the volume p
   --name-form oem|unicode|utf8   how RAR 1.5-4.x names are stored (default oem)
   --blake2                  RAR 5.0: BLAKE2sp instead of CRC-32
   --encrypted               set the encrypted flag (the data stays plain)
+  --password PASSWORD       encrypt the entries' data: RAR 5.0 with AES-256, RAR 1.5-4.x with
+                            AES-128 (RAR 2.0's cipher for entries of --unp-ver 20)
+  --header-password PASSWORD  encrypt every header (RAR 1.5-4.x: after the main header)
+  --unp-ver N               RAR 1.5-4.x: the version needed to extract (default 29)
+  --kdf-log2 N              RAR 5.0: 2^N key derivation rounds (default 15)
+  --no-password-check       RAR 5.0: no password check values
+  --plain-checksums         RAR 5.0: checksums of encrypted entries stored as they are
+  --crypt-version N         RAR 3.x: the main header's encryption version (36 and later derive
+                            keys with the corrected SHA-1)
+  --seed N                  seed of the salts and start vectors (default 1)
 
 --dir stores every file and folder below FOLDER, sorted by path, with their times.
 --manifest reads one entry per line (blank lines and lines starting with # are ignored):
@@ -40,7 +51,7 @@ Writes a stored (uncompressed) RAR archive or volume set and prints the volume p
   dir NAME [KEY=VALUE...]           a folder entry
 NAME, SOURCE and TEXT may use %XX escapes (%20 for a space). Keys: host=dos|windows|unix,
 attr=N (0x.. hex, 0.. octal), mtime=UNIX-SECONDS, form=oem|unicode|utf8, encrypted=1,
-method=N (0x31..0x35 labels the data as compressed), blake2=1.
+method=N (0x31..0x35 labels the data as compressed), blake2=1, password=PASSWORD, unpver=N.
 )";
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -93,6 +104,10 @@ void ApplyKey(FixtureEntry& e, const std::string& token) {
         e.method = static_cast<uint8_t>(std::stoul(value, nullptr, 0));
     else if (key == "blake2")
         e.blake2 = value != "0";
+    else if (key == "password")
+        e.password = Unescape(value);
+    else if (key == "unpver")
+        e.unpVer = static_cast<uint8_t>(std::stoul(value));
     else
         Fail("unknown key " + key);
 }
@@ -193,6 +208,22 @@ int main(int argc, char** argv) {
             defaults.blake2 = true;
         } else if (arg == "--encrypted") {
             defaults.encrypted = true;
+        } else if (arg == "--password") {
+            defaults.password = value();
+        } else if (arg == "--header-password") {
+            options.headerPassword = value();
+        } else if (arg == "--unp-ver") {
+            defaults.unpVer = static_cast<uint8_t>(std::stoul(value()));
+        } else if (arg == "--kdf-log2") {
+            options.kdfLog2 = static_cast<unsigned>(std::stoul(value()));
+        } else if (arg == "--no-password-check") {
+            options.passwordCheck = false;
+        } else if (arg == "--plain-checksums") {
+            options.tweakedChecksums = false;
+        } else if (arg == "--crypt-version") {
+            options.cryptVersion = std::stoi(value());
+        } else if (arg == "--seed") {
+            options.cryptSeed = static_cast<uint32_t>(std::stoul(value()));
         } else if (arg == "--dir") {
             folder = value();
         } else if (arg == "--manifest") {

@@ -3,6 +3,7 @@
 
 #include <blake2.h>
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <unistd.h>
 #include <zlib.h>
 #include <algorithm>
@@ -11,7 +12,10 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <stdexcept>
+
+#include "tools/rarfixture/fixture_crypt.h"
 
 namespace kiv::fixture {
 
@@ -134,15 +138,27 @@ struct Part {
     bool splitAfter = false;
     uint32_t crc = 0;                 // of this part when split after it, else of the whole entry
     const uint8_t* blake2 = nullptr;  // the whole entry's hash, on its last part
+    std::string salt;                 // RAR 1.5-4.x AES: the salt after the name
+    std::string cryptRecord;          // RAR 5.0: the encryption record's fields
 };
+
+bool Encrypted(const FixtureEntry& e) {
+    return e.encrypted || (!e.password.empty() && !e.directory);
+}
+
+Cipher CipherOf(const FixtureEntry& e, bool rar5) {
+    if (e.password.empty() || e.directory) return Cipher::None;
+    if (rar5) return Cipher::Aes256;
+    return e.unpVer == 20 ? Cipher::Rar20 : Cipher::Aes128;
+}
 
 Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     const Bytes name = Rar4Name(e);
     const bool large = p.total > 0xffffffffu || p.size > 0xffffffffu;
     uint32_t flags = 0x8000 | (p.splitBefore ? 0x01 : 0) | (p.splitAfter ? 0x02 : 0) |
-                     (e.encrypted ? 0x04 : 0) | (e.solid ? 0x10 : 0) |
+                     (Encrypted(e) ? 0x04 : 0) | (e.solid ? 0x10 : 0) |
                      (e.directory ? 0xE0 : (e.dictionary & 7) << 5) | (large ? 0x100 : 0) |
-                     (e.nameForm != NameForm::Oem ? 0x200 : 0);
+                     (e.nameForm != NameForm::Oem ? 0x200 : 0) | (p.salt.empty() ? 0 : 0x400);
     Bytes h;
     Put16(h, 0);
     Put8(h, 0x74);
@@ -162,6 +178,7 @@ Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
         Put32(h, static_cast<uint32_t>(p.total >> 32));
     }
     h += name;
+    h += p.salt;
     if (h.size() > 0xffff) throw std::runtime_error("name too long for a RAR 1.5-4.x header");
     Set16(h, 5, static_cast<uint32_t>(h.size()));
     Set16(h, 0, Crc(h, 2) & 0xffff);
@@ -179,13 +196,17 @@ Bytes Rar5Block(const Bytes& body) {
 
 Bytes Rar5FileHeader(const FixtureEntry& e, const Part& p) {
     Bytes extra;
-    if (e.encrypted) {
+    if (Encrypted(e)) {
         Bytes rec;
-        PutVint(rec, 1);  // encryption record: version, flags, KDF count, salt, IV
-        PutVint(rec, 0);
-        PutVint(rec, 0);
-        Put8(rec, 15);
-        rec += Bytes(32, '\0');
+        PutVint(rec, 1);  // encryption record: version, flags, KDF count, salt, IV, check
+        if (p.cryptRecord.empty()) {
+            PutVint(rec, 0);
+            PutVint(rec, 0);
+            Put8(rec, 15);
+            rec += Bytes(32, '\0');
+        } else {
+            rec += p.cryptRecord;
+        }
         PutVint(extra, rec.size());
         extra += rec;
     }
@@ -255,9 +276,65 @@ private:
     uint64_t m_size = 0;
 };
 
+// An entry's stored bytes in order, encrypted in whole blocks (the last padded with zeros) when
+// the entry has a cipher.
+class PackedReader {
+public:
+    PackedReader(const Source& source, StreamEncryptor* cipher, uint64_t total)
+        : m_source(source), m_cipher(cipher), m_total(total) {}
+
+    void Read(uint8_t* out, size_t n) {
+        if (m_cipher == nullptr) {
+            m_source.Read(m_pos, out, n);
+            m_pos += n;
+            return;
+        }
+        while (n > 0) {
+            if (m_at == m_buffer.size()) Refill();
+            const size_t take = std::min(n, m_buffer.size() - m_at);
+            std::memcpy(out, m_buffer.data() + m_at, take);
+            m_at += take;
+            out += take;
+            n -= take;
+        }
+    }
+
+private:
+    void Refill() {
+        const size_t chunk = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, m_total - m_pos));
+        m_buffer.assign(chunk, 0);
+        const uint64_t plain = m_pos < m_source.Size() ? m_source.Size() - m_pos : 0;
+        m_source.Read(m_pos, m_buffer.data(),
+                      static_cast<size_t>(std::min<uint64_t>(chunk, plain)));
+        m_cipher->Encrypt(m_buffer.data(), chunk);
+        m_pos += chunk;
+        m_at = 0;
+    }
+
+    const Source& m_source;
+    StreamEncryptor* m_cipher;
+    uint64_t m_total;
+    uint64_t m_pos = 0;
+    std::vector<uint8_t> m_buffer;
+    size_t m_at = 0;
+};
+
+// The first four bytes of the SHA-256 of a password check value, stored after it.
+Bytes CheckSum(const std::array<uint8_t, 8>& check) {
+    uint8_t digest[EVP_MAX_MD_SIZE];
+    unsigned length = 0;
+    if (EVP_Digest(check.data(), check.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
+        throw std::runtime_error("SHA-256 failed");
+    }
+    return Bytes(reinterpret_cast<const char*>(digest), 4);
+}
+
 class SetWriter {
 public:
-    SetWriter(std::string path, const FixtureOptions& o) : m_path(std::move(path)), m_options(o) {}
+    SetWriter(std::string path, const FixtureOptions& o)
+        : m_path(std::move(path)),
+          m_options(o),
+          m_crypt(o.cryptSeed, o.kdfLog2, o.cryptVersion < 36) {}
     ~SetWriter() {
         if (m_fd >= 0) ::close(m_fd);
         if (!m_done) {
@@ -274,9 +351,26 @@ private:
     Bytes Header(const FixtureEntry& e, const Part& p) const {
         return Rar5() ? Rar5FileHeader(e, p) : Rar4FileHeader(e, p);
     }
-    uint64_t EndReserve() const {
-        return !m_options.endBlocks ? 0 : Rar5() ? 8 : 7 + (m_options.volumeNumbers ? 2 : 0);
+    bool HeadersEncrypted() const { return !m_options.headerPassword.empty(); }
+    // A header as it goes into the volume: as it is, or encrypted.
+    Bytes Sealed(const Bytes& plain) {
+        if (!HeadersEncrypted()) return plain;
+        return Rar5() ? m_crypt.Rar5Header(m_options.headerPassword, plain)
+                      : m_crypt.Rar4Header(m_options.headerPassword, plain);
     }
+    uint64_t SealedSize(size_t plain) const {
+        if (!HeadersEncrypted()) return plain;
+        return Rar5() ? ArchiveCrypt::Rar5HeaderSize(plain) : ArchiveCrypt::Rar4HeaderSize(plain);
+    }
+    uint64_t EndReserve() const {
+        return !m_options.endBlocks
+                   ? 0
+                   : SealedSize(Rar5() ? 8 : 7 + (m_options.volumeNumbers ? 2 : 0));
+    }
+    // The entry's cipher, and the salt or encryption record its headers carry.
+    std::unique_ptr<StreamEncryptor> EntryCipher(const FixtureEntry& e, Part& crypt,
+                                                 std::optional<rar::Rar5Keys>& keys);
+    Bytes CryptHeader();
     void OpenVolume();
     void CloseVolume(bool last);
     void Write(const Bytes& b) { WriteRaw(reinterpret_cast<const uint8_t*>(b.data()), b.size()); }
@@ -284,6 +378,7 @@ private:
 
     std::string m_path;
     FixtureOptions m_options;
+    ArchiveCrypt m_crypt;
     std::vector<std::string> m_temps;
     int m_fd = -1;
     uint64_t m_pos = 0;
@@ -312,24 +407,28 @@ void SetWriter::OpenVolume() {
     const size_t index = m_temps.size() - 1;
     if (Rar5()) {
         Write(Bytes("Rar!\x1a\x07\x01\x00", 8));
+        if (HeadersEncrypted()) Write(CryptHeader());
         Bytes body;
         PutVint(body, 1);
         PutVint(body, 0);
         PutVint(body, (IsSet() ? 0x01 : 0) | (IsSet() && index > 0 ? 0x02 : 0) |
                           (m_options.solid ? 0x04 : 0));
         if (IsSet() && index > 0) PutVint(body, index);
-        Write(Rar5Block(body));
+        Write(Sealed(Rar5Block(body)));
     } else {
         Write(Bytes("Rar!\x1a\x07\x00", 7));
-        uint32_t flags =
-            (IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0) | (m_options.solid ? 0x08 : 0);
+        const bool versioned = m_options.cryptVersion >= 0;
+        uint32_t flags = (IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0) |
+                         (m_options.solid ? 0x08 : 0) | (HeadersEncrypted() ? 0x80 : 0) |
+                         (versioned ? 0x200 : 0);
         if (IsSet() && m_options.naming == VolumeNaming::New) flags |= 0x10;
         Bytes h;
         Put16(h, 0);
         Put8(h, 0x73);
         Put16(h, flags);
-        Put16(h, 13);
+        Put16(h, versioned ? 14 : 13);
         h += Bytes(6, '\0');
+        if (versioned) Put8(h, static_cast<uint32_t>(m_options.cryptVersion));
         Set16(h, 0, Crc(h, 2) & 0xffff);
         Write(h);
     }
@@ -343,7 +442,7 @@ void SetWriter::CloseVolume(bool last) {
             PutVint(body, 5);
             PutVint(body, 0);
             PutVint(body, next ? 1 : 0);
-            Write(Rar5Block(body));
+            Write(Sealed(Rar5Block(body)));
         } else {
             Bytes h;
             Put16(h, 0);
@@ -353,19 +452,73 @@ void SetWriter::CloseVolume(bool last) {
             if (m_options.volumeNumbers) Put16(h, static_cast<uint32_t>(m_temps.size() - 1));
             Set16(h, 5, static_cast<uint32_t>(h.size()));
             Set16(h, 0, Crc(h, 2) & 0xffff);
-            Write(h);
+            Write(Sealed(h));
         }
     }
     ::close(m_fd);
     m_fd = -1;
 }
 
+Bytes SetWriter::CryptHeader() {
+    const rar::Rar5Keys keys = m_crypt.Rar5(m_options.headerPassword);
+    Bytes body;
+    PutVint(body, 4);
+    PutVint(body, 0);
+    PutVint(body, 0);  // version
+    PutVint(body, m_options.passwordCheck ? 1 : 0);
+    Put8(body, m_crypt.KdfLog2());
+    body.append(m_crypt.Rar5Salt().begin(), m_crypt.Rar5Salt().end());
+    if (m_options.passwordCheck) {
+        body.append(keys.check.begin(), keys.check.end());
+        body += CheckSum(keys.check);
+    }
+    return Rar5Block(body);
+}
+
+std::unique_ptr<StreamEncryptor> SetWriter::EntryCipher(const FixtureEntry& e, Part& crypt,
+                                                        std::optional<rar::Rar5Keys>& keys) {
+    switch (CipherOf(e, Rar5())) {
+        case Cipher::Rar20:
+            return MakeRar20Encryptor(e.password);
+        case Cipher::Aes128: {
+            const rar::Rar3Key key = m_crypt.Rar3(e.password);
+            crypt.salt.assign(m_crypt.Rar3Salt().begin(), m_crypt.Rar3Salt().end());
+            return MakeAesEncryptor(key.key.data(), key.key.size(), key.iv.data());
+        }
+        case Cipher::Aes256: {
+            keys = m_crypt.Rar5(e.password);
+            const std::array<uint8_t, 16> iv = m_crypt.NextIv();
+            Bytes& rec = crypt.cryptRecord;
+            PutVint(rec, 0);
+            PutVint(rec, (m_options.passwordCheck ? 1 : 0) | (m_options.tweakedChecksums ? 2 : 0));
+            Put8(rec, m_crypt.KdfLog2());
+            rec.append(m_crypt.Rar5Salt().begin(), m_crypt.Rar5Salt().end());
+            rec.append(iv.begin(), iv.end());
+            if (m_options.passwordCheck) {
+                rec.append(keys->check.begin(), keys->check.end());
+                rec += CheckSum(keys->check);
+            }
+            return MakeAesEncryptor(keys->key.data(), keys->key.size(), iv.data());
+        }
+        case Cipher::None:
+            break;
+    }
+    return nullptr;
+}
+
 void SetWriter::Add(const FixtureEntry& e) {
     if (m_fd < 0) OpenVolume();
     Source source(e, false);
     Source stored(e, !e.packed.empty());
+    Part crypt;
+    std::optional<rar::Rar5Keys> keys;
+    const std::unique_ptr<StreamEncryptor> cipher = EntryCipher(e, crypt, keys);
     const uint64_t unpacked = e.directory ? 0 : source.Size();
-    const uint64_t total = e.directory ? 0 : stored.Size();
+    const uint64_t total = e.directory ? 0
+                           : cipher    ? ArchiveCrypt::Padded(stored.Size())
+                                       : stored.Size();
+    PackedReader packed(stored, cipher.get(), total);
+    const bool keyed = keys && m_options.tweakedChecksums;
     std::vector<uint8_t> buffer(kCopyChunk);
     uLong whole = crc32(0, nullptr, 0);
     blake2sp_state hash;
@@ -377,17 +530,18 @@ void SetWriter::Add(const FixtureEntry& e) {
         blake2sp_update(&hash, buffer.data(), n);
         at += n;
     }
-    uint8_t digest[32];
-    blake2sp_final(&hash, digest, 32);
+    std::array<uint8_t, 32> digest{};
+    blake2sp_final(&hash, digest.data(), 32);
+    if (keyed) digest = rar::TransformHash(*keys, digest);
 
     uint64_t done = 0;
     bool first = true;
     do {
-        Part p;
+        Part p = crypt;
         p.total = unpacked;
         p.size = total - done;
         p.splitBefore = !first;
-        uint64_t headerSize = Header(e, p).size();
+        uint64_t headerSize = SealedSize(Header(e, p).size());
         if (IsSet()) {
             const uint64_t need = m_pos + headerSize + EndReserve() + (p.size > 0 ? 1 : 0);
             if (need > m_options.volumeSize && m_hasEntry) {
@@ -399,19 +553,20 @@ void SetWriter::Add(const FixtureEntry& e) {
             p.size = std::min(p.size, std::max<uint64_t>(room, p.size > 0 ? 1 : 0));
         }
         p.splitAfter = done + p.size < total;
-        p.blake2 = (e.blake2 && !p.splitAfter) ? digest : nullptr;
+        p.blake2 = (e.blake2 && !p.splitAfter) ? digest.data() : nullptr;
         const uint64_t headerAt = m_pos;
-        Write(Bytes(Header(e, p).size(), '\0'));
+        Write(Bytes(SealedSize(Header(e, p).size()), '\0'));
         uLong partCrc = crc32(0, nullptr, 0);
         for (uint64_t at = 0; at < p.size;) {
             size_t n = static_cast<size_t>(std::min<uint64_t>(kCopyChunk, p.size - at));
-            stored.Read(done + at, buffer.data(), n);
+            packed.Read(buffer.data(), n);
             partCrc = crc32_z(partCrc, buffer.data(), n);
             WriteRaw(buffer.data(), n);
             at += n;
         }
         p.crc = static_cast<uint32_t>(p.splitAfter ? partCrc : whole);
-        const Bytes header = Header(e, p);
+        if (keyed && !p.splitAfter) p.crc = rar::TransformCrc(*keys, p.crc);
+        const Bytes header = Sealed(Header(e, p));
         if (::pwrite(m_fd, header.data(), header.size(), static_cast<off_t>(headerAt)) !=
             static_cast<ssize_t>(header.size())) {
             throw std::runtime_error("cannot write a header");

@@ -25,8 +25,11 @@ struct FixtureEntry {
     int64_t mtime = 1600000000;  // Unix seconds
     NameForm nameForm = NameForm::Oem;
     bool encrypted = false;  // the header flag (RAR 5.0: an encryption record), data unchanged
-    uint8_t method = 0x30;   // any other value marks the (unchanged) data as compressed
-    bool blake2 = false;     // RAR 5.0: a BLAKE2sp record instead of the CRC-32
+    // When not empty, the stored bytes are encrypted with it (and the entry flagged): RAR 1.5-4.x
+    // with RAR 2.0's cipher for unpVer 20 and AES-128 for later versions, RAR 5.0 with AES-256.
+    std::string password;
+    uint8_t method = 0x30;  // any other value marks the (unchanged) data as compressed
+    bool blake2 = false;    // RAR 5.0: a BLAKE2sp record instead of the CRC-32
     // When not empty, the bytes stored as the entry's data (a packed form made by the caller);
     // data stays what they unpack to and gives the unpacked size and the checks.
     std::string packed;
@@ -46,6 +49,15 @@ struct FixtureOptions {
     bool volumeNumbers = true;   // volume numbers in RAR 1.5-4.x end blocks
     int partDigits = 0;          // digits of partN; 0 chooses from the number of volumes
     bool solid = false;          // the main header's solid flag
+    // When not empty, every header is encrypted with it (RAR 1.5-4.x: those after the main
+    // header; RAR 5.0: those after the archive encryption header).
+    std::string headerPassword;
+    uint32_t cryptSeed = 1;        // of the salts and start vectors
+    unsigned kdfLog2 = 15;         // RAR 5.0: 2^kdfLog2 PBKDF2 iterations
+    bool passwordCheck = true;     // RAR 5.0: password check values
+    bool tweakedChecksums = true;  // RAR 5.0: checksums of encrypted entries stored keyed
+    int cryptVersion = -1;         // RAR 3.x: the main header's encryption version; -1 writes
+                                   // none (keys are then derived as before RAR 3.6)
 };
 
 // Writes the archive or volume set. path names the archive, or for a set its base name

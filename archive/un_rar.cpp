@@ -71,6 +71,11 @@ std::vector<char> CString(const std::string& text) {
     return buffer;
 }
 
+// The library's answers that another password may change.
+bool IsPasswordCode(int code) {
+    return code == ERAR_MISSING_PASSWORD || code == ERAR_BAD_PASSWORD;
+}
+
 }  // namespace
 
 int MapLibraryError(int code) {
@@ -186,6 +191,7 @@ void TUnRAR::ProcessArchive(const std::string& name, bool test) {
 
 void TUnRAR::WalkEntries(void* handle, bool test) {
     int r = ReadHeader(handle);
+    if (IsPasswordCode(r)) r = UnlockHeaders(handle, r);
     bool allBegun = false;
     while (r == 0) {
         if (Cancel()) return;
@@ -198,7 +204,7 @@ void TUnRAR::WalkEntries(void* handle, bool test) {
     }
     // A walk that breaks off before every wanted file was begun must not pass for success.
     if (r != 0 && r != ERAR_END_ARCHIVE && !allBegun && !Cancel() && !m_volumeRefused) {
-        const int code = MapLibraryError(r);
+        const int code = IsPasswordCode(r) ? msg::InvalidPassword : MapLibraryError(r);
         ReportError(ErrorReport::ForFile(m_currentVolume, code != 0 ? code : msg::HeaderNotFound));
     }
 }
@@ -351,6 +357,33 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
         if (FileCount() >= ArchiveFileCount()) return false;
     }
     return false;
+}
+
+int TUnRAR::UnlockHeaders(void* handle, int code) {
+    if (!OnGetPassword() || PasswordAttempts() <= 0) return code;
+    int tried = 0;
+    int emptyAnswers = 0;
+    while (IsPasswordCode(code) && tried < PasswordAttempts() && !Cancel()) {
+        if (Password().empty()) {
+            std::string password;
+            bool tryAgain = true;
+            OnGetPassword()(this, m_currentVolume, password, tryAgain);
+            SetPassword(password);
+            if (!tryAgain) return code;
+            if (Password().empty()) {
+                if (++emptyAnswers >= kMaxEmptyPasswords) return code;
+                continue;
+            }
+        }
+        ++tried;
+        std::vector<char> password = CString(Password());
+        RarLibrary().RARSetPassword(handle, password.data());
+        code = ReadHeader(handle);
+        // The entries of the archive are asked for no password of their own once this one opened
+        // the headers; a refused one is asked for again.
+        if (IsPasswordCode(code)) SetPassword(std::string());
+    }
+    return code;
 }
 
 int TUnRAR::ReadHeader(void* handle) {

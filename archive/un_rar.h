@@ -52,6 +52,10 @@ private:
     // over, extracted, or failed for another reason (reported like any entry). Exceptions from
     // handlers and callbacks pass through.
     bool ProcessEncrypted(void* handle);
+    // The headers of the archive are encrypted (`code` is the library's password code for the
+    // header read): asks OnGetPassword for the archive as ProcessEncrypted does for an entry,
+    // and reads the header again with each password. The library's last code.
+    int UnlockHeaders(void* handle, int code);
     // The verdict on a processed entry, reported through OnEnd or, for a failure, OnError with
     // the message of what went wrong. False ends the run; a link passed over does not.
     bool EndFile(const std::string& name, int rc);

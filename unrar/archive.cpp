@@ -95,6 +95,7 @@ int Archive::ReadHeader(RARHeaderData& header) {
 }
 
 int Archive::ReadHeaderOrThrow(RARHeaderData& header) {
+    m_encryptedFailure.reset();
     if (m_fatal != 0) return m_fatal;
     if (m_ended) return ERAR_END_ARCHIVE;
     if (m_current) {
@@ -160,7 +161,7 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
     int systemError = 0;
     try {
         if (m_fatal != 0) return m_fatal;
-        if (!m_current) return ERAR_UNKNOWN;
+        if (!m_current) return m_encryptedFailure.value_or(ERAR_UNKNOWN);
         Current current = std::move(*m_current);
         m_current.reset();
         m_unfinished = current.entry;
@@ -177,6 +178,8 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
             if (CanRetry(current.entry, e.Code(), continuesSolid)) {
                 m_unfinished.reset();
                 m_current = std::move(current);
+            } else if (current.entry.encrypted) {
+                m_encryptedFailure = e.Code();
             }
             throw;
         }

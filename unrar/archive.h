@@ -76,6 +76,9 @@ private:
     std::optional<Current> m_current;             // header returned, not yet processed
     std::optional<EntryHeader> m_unfinished;      // part whose later parts are still to be walked
     std::optional<EntryHeader> m_lastListedPart;  // split list mode: the part listed last
+    // An encrypted entry that failed and cannot be read again (its data ran over volumes that
+    // are behind): another ProcessFile for it, as a password retry makes, gets its failure.
+    std::optional<int> m_encryptedFailure;
     uint64_t m_entries = 0;
     int m_fatal = 0;  // sticky: the walk cannot go on
     bool m_ended = false;

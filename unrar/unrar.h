@@ -41,7 +41,8 @@
 //   either password code the call can be made again once RARSetPassword gave another password:
 //   RARReadHeader reads the same header again, and RARProcessFile processes the same entry
 //   again (after ERAR_BAD_DATA too, when the entry is encrypted, lies in the current volume and
-//   continues no solid stream);
+//   continues no solid stream; an encrypted entry that cannot be read again answers with its
+//   failure again);
 // - ERAR_UNKNOWN: the data callback answered 0.
 //
 // Solid archives: every entry is decoded in order. An entry that is skipped, passed over by

@@ -23,12 +23,14 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun RunTool(const std::string& dir, const std::string& archive, const std::string& dest) {
+// options: words put before the archive (already quoted for the shell).
+ToolRun RunTool(const std::string& dir, const std::string& archive, const std::string& dest,
+                const std::string& options = "") {
     const std::string out = dir + "/tool.out";
     const std::string err = dir + "/tool.err";
-    const int status =
-        RunShell(kToolEnvironment + ShellQuote(KIV_EXTRACT) + " " + ShellQuote(archive) + " " +
-                 ShellQuote(dest) + " > " + ShellQuote(out) + " 2> " + ShellQuote(err));
+    const int status = RunShell(kToolEnvironment + ShellQuote(KIV_EXTRACT) + " " + options + " " +
+                                ShellQuote(archive) + " " + ShellQuote(dest) + " > " +
+                                ShellQuote(out) + " 2> " + ShellQuote(err));
     return {status, ReadFile(out), ReadFile(err)};
 }
 
@@ -145,6 +147,64 @@ TEST_F(ArchiveTest, KivExtractReportsEachFailureKindWithItsOwnMessage) {
               "error 25326: Unsupported compression method (packed.bin)\n");
     EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"b.txt", "docs/a.txt", crafted}));
 }
+
+struct PasswordCase {
+    const char* label;
+    ArchiveFormat format;
+    bool headersEncrypted;
+    const char* option;  // what kiv-extract is given
+    int status;
+    const char* asked;   // the question lines on stdout
+    const char* errors;  // stderr
+};
+
+class KivExtractPassword : public ArchiveTest,
+                           public ::testing::WithParamInterface<PasswordCase> {};
+
+TEST_P(KivExtractPassword, AnswersTheQuestionWithTheGivenPassword) {
+    const PasswordCase& c = GetParam();
+    fx::FixtureEntry secret = FileEntry("secret.bin", Pattern(40000, 9));
+    secret.password = "right one";
+    fx::FixtureOptions options = SetOptions(c.format, 30 * 1024);
+    options.kdfLog2 = 6;
+    if (c.headersEncrypted) options.headerPassword = "right one";
+    const auto volumes =
+        fx::WriteRarArchive(Path("p.rar"), {FileEntry("plain.txt", "clear"), secret}, options);
+    const ToolRun run = RunTool(Dir(), volumes[0], Path("out"), c.option);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    std::string asked;
+    for (std::size_t at = run.out.find("password "); at != std::string::npos;
+         at = run.out.find("password ", at + 1)) {
+        asked += run.out.substr(at, run.out.find('\n', at) - at + 1);
+    }
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(run.err, c.errors);
+    EXPECT_EQ(Exists(Path("out/secret.bin")), c.status == 0);
+    if (c.status == 0) {
+        EXPECT_TRUE(SameBytes(ReadFile(Path("out/secret.bin")), secret.data));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KivExtractPassword,
+    ::testing::Values(
+        PasswordCase{"Rar4Right", ArchiveFormat::Rar4, false, "--password 'right one'", 0,
+                     "password secret.bin\n", ""},
+        PasswordCase{"Rar4Wrong", ArchiveFormat::Rar4, false, "--password wrong", 1,
+                     "password secret.bin\npassword secret.bin\npassword secret.bin\n",
+                     "error 25151: File fails CRC check (secret.bin)\n"},
+        PasswordCase{"Rar5Wrong", ArchiveFormat::Rar5, false, "--password wrong", 1,
+                     "password secret.bin\npassword secret.bin\npassword secret.bin\n",
+                     "error 26517: Invalid password (secret.bin)\n"},
+        PasswordCase{"Rar5None", ArchiveFormat::Rar5, false, "", 1, "password secret.bin\n",
+                     "error 26517: Invalid password (secret.bin)\n"},
+        PasswordCase{"Rar4HeadersRight", ArchiveFormat::Rar4, true, "--password 'right one'", 0,
+                     "password p.part1.rar\n", ""},
+        PasswordCase{"Rar5HeadersRight", ArchiveFormat::Rar5, true, "--password 'right one'", 0,
+                     "password p.part1.rar\n", ""},
+        PasswordCase{"Rar5HeadersNone", ArchiveFormat::Rar5, true, "", 1, "password p.part1.rar\n",
+                     "error 26517: Invalid password (p.part1.rar)\n"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(ArchiveTest, KivExtractWithoutArgumentsShowsItsUsage) {
     EXPECT_EQ(RunShell(ShellQuote(KIV_EXTRACT) + " >/dev/null 2>&1"), 2);

@@ -112,6 +112,29 @@ TEST_P(EncryptedEntries, AWrongPasswordLeavesNothingAndTheRightOneThenSucceeds) 
     EXPECT_EQ(ReadFile(Path("out/next.txt")), "after");
 }
 
+TEST_P(EncryptedEntries, AnEntryOverVolumesThatCannotBeReadAgainAnswersItsFailureAgain) {
+    const Scheme& s = GetParam();
+    FixtureOptions o = OptionsFor(s);
+    o.volumeSize = 9000;
+    const auto volumes = fixture::WriteRarArchive(
+        Path("x.rar"), {Encrypted(s, "big", Pattern(20000, 7)), Encrypted(s, "small", "tail")}, o);
+    Handle h = Open(volumes[0], RAR_OM_EXTRACT);
+    RARSetPassword(h.get(), const_cast<char*>("not it"));
+    RARHeaderData header{};
+    std::string out = Path("out");
+    ASSERT_EQ(RARReadHeader(h.get(), &header), 0);
+    const int first = RARProcessFile(h.get(), RAR_EXTRACT, out.data(), nullptr);
+    EXPECT_EQ(first, s.wrongPassword);
+    RARSetPassword(h.get(), const_cast<char*>(kPassword));
+    const int again = RARProcessFile(h.get(), RAR_EXTRACT, out.data(), nullptr);
+    // A check value refused the password before anything was read: the retry succeeds.
+    EXPECT_EQ(again, first == ERAR_BAD_PASSWORD ? 0 : ERAR_BAD_DATA);
+    ASSERT_EQ(RARReadHeader(h.get(), &header), 0);
+    EXPECT_STREQ(header.FileName, "small");
+    EXPECT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, out.data(), nullptr), 0);
+    EXPECT_EQ(Exists(Path("out/big")), again == 0);
+}
+
 // Where a byte of the ciphertext is changed: the first block, the last one (partly padding).
 class DamagedCipherBlock : public TempFolderTest,
                            public ::testing::WithParamInterface<std::tuple<Scheme, bool>> {};

@@ -1,5 +1,10 @@
-// kiv-extract FIRST-VOLUME DEST: extracts a RAR set headless, driving TUnRAR exactly as the
-// installer's main window does, and prints its progress and errors.
+// kiv-extract [--password PASSWORD] FIRST-VOLUME DEST: extracts a RAR set headless, driving
+// TUnRAR exactly as the installer's main window does, and prints its progress and errors.
+//
+// The extractor's password question (for an encrypted entry, or for an archive whose headers
+// are encrypted) is answered with PASSWORD each time it is asked, as a user typing it into the
+// window's box would; each question prints a line "password NAME" on stdout. Without
+// --password the question is cancelled, as by a user without the password.
 //
 // Output: one line per progress report on stdout ("progress NAME BYFILE BYARCHIVE"), one line
 // per error on stderr ("error CODE: TEXT (NAME)", or "error CODE: TEXT: REASON (NAME)" when the
@@ -11,7 +16,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/err_msgs.h"
 #include "archive/un_rar.h"
@@ -73,7 +80,8 @@ std::string Absolute(const std::string& path) {
     return (current ? *current : std::string("/")) + "/" + path;
 }
 
-int Run(const std::string& firstVolume, const std::string& dest) {
+int Run(const std::string& firstVolume, const std::string& dest,
+        const std::optional<std::string>& password) {
     kiv::ArchiveEngine engine;
     if (!kiv::LibraryLoaded()) {
         std::fprintf(stderr, "kiv-extract: %s\n", kiv::RarLibraryError().c_str());
@@ -100,6 +108,15 @@ int Run(const std::string& firstVolume, const std::string& dest) {
                 std::fprintf(stderr, "missing volume %s\n", Escaped(name).c_str());
             }
         });
+    rar.SetOnGetPassword(
+        [&](kiv::TObject*, const std::string& fn, std::string& answer, bool& tryAgain) {
+            std::printf("password %s\n", Escaped(std::string(kiv::FileNamePart(fn))).c_str());
+            if (password) {
+                answer = *password;
+            } else {
+                tryAgain = false;
+            }
+        });
     // The order and settings of the installer's main window.
     rar.SetConfirmOverwrites(false);
     rar.SetExtractDir(Absolute(dest));
@@ -118,12 +135,18 @@ int Run(const std::string& firstVolume, const std::string& dest) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kiv-extract FIRST-VOLUME DEST\n");
+    std::optional<std::string> password;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() >= 2 && args[0] == "--password") {
+        password = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: kiv-extract [--password PASSWORD] FIRST-VOLUME DEST\n");
         return 2;
     }
     try {
-        return Run(argv[1], argv[2]);
+        return Run(args[0], args[1], password);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kiv-extract: %s\n", e.what());
         return 1;

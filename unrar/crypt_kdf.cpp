@@ -86,8 +86,9 @@ void OverwriteWithSchedule(uint8_t* block) {
         w[t] = (v << 1) | (v >> 31);
     }
     for (size_t j = 0; j < 16; ++j) {
-        for (size_t b = 0; b < 4; ++b)
+        for (size_t b = 0; b < 4; ++b) {
             block[4 * j + b] = static_cast<uint8_t>(w[64 + j] >> (8 * b));
+        }
     }
 }
 
@@ -185,8 +186,9 @@ uint32_t TransformCrc(const Rar5Keys& keys, uint32_t crc) {
     for (size_t i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(crc >> (8 * i));
     const std::array<uint8_t, 32> digest = Hmac(keys, bytes, sizeof bytes);
     uint32_t folded = 0;
-    for (size_t i = 0; i < digest.size(); ++i)
+    for (size_t i = 0; i < digest.size(); ++i) {
         folded ^= static_cast<uint32_t>(digest[i]) << (8 * (i & 3));
+    }
     return folded;
 }
 

@@ -9,3 +9,9 @@ target_compile_options(fuzz_ppmd_h PRIVATE -fno-strict-aliasing)
 # The RAR 2.9/3.x decoder: LZ and PPM blocks, filters, solid continuation.
 kiv_fuzzer(fuzz_rar3_decoder SOURCES ${CMAKE_CURRENT_LIST_DIR}/rar3_decoder_fuzzer.cpp
            LIBS unrar_core)
+# The decryption paths (encrypted headers and entries of every scheme, retries), with cheap
+# stand-ins for the key derivations; make_crypt_seeds writes its seeds with the same stand-ins.
+kiv_fuzzer(fuzz_unrar_crypto SOURCES ${CMAKE_CURRENT_LIST_DIR}/unrar_crypto_fuzzer.cpp
+           LIBS unrar_core)
+add_executable(make_crypt_seeds ${CMAKE_CURRENT_LIST_DIR}/make_crypt_seeds.cpp)
+target_link_libraries(make_crypt_seeds PRIVATE rarwriter)

@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "unrar/crypt_rar20.h"
 
@@ -55,8 +56,13 @@ std::string EncryptPadded(StreamEncryptor& cipher, const std::string& plain) {
 
 }  // namespace
 
-ArchiveCrypt::ArchiveCrypt(uint32_t seed, unsigned kdfLog2, bool hashQuirk)
-    : m_random(seed), m_kdfLog2(kdfLog2), m_hashQuirk(hashQuirk) {
+ArchiveCrypt::ArchiveCrypt(uint32_t seed, unsigned kdfLog2, bool hashQuirk, Rar3Derivation rar3,
+                           Rar5Derivation rar5)
+    : m_deriveRar3(rar3 ? std::move(rar3) : Rar3Derivation(rar::DeriveRar3Key)),
+      m_deriveRar5(rar5 ? std::move(rar5) : Rar5Derivation(rar::DeriveRar5Keys)),
+      m_random(seed),
+      m_kdfLog2(kdfLog2),
+      m_hashQuirk(hashQuirk) {
     for (uint8_t& b : m_rar3Salt) b = static_cast<uint8_t>(m_random());
     for (uint8_t& b : m_rar5Salt) b = static_cast<uint8_t>(m_random());
 }
@@ -69,7 +75,7 @@ std::array<uint8_t, 16> ArchiveCrypt::NextIv() {
 
 rar::Rar3Key ArchiveCrypt::Rar3(const std::string& password) {
     if (password != m_rar3Password || m_rar3Password.empty()) {
-        m_rar3Key = rar::DeriveRar3Key(password, m_rar3Salt.data(), m_hashQuirk);
+        m_rar3Key = m_deriveRar3(password, m_rar3Salt.data(), m_hashQuirk);
         m_rar3Password = password;
     }
     return m_rar3Key;
@@ -77,7 +83,7 @@ rar::Rar3Key ArchiveCrypt::Rar3(const std::string& password) {
 
 rar::Rar5Keys ArchiveCrypt::Rar5(const std::string& password) {
     if (password != m_rar5Password || m_rar5Password.empty()) {
-        m_rar5Keys = rar::DeriveRar5Keys(password, m_rar5Salt.data(), m_kdfLog2);
+        m_rar5Keys = m_deriveRar5(password, m_rar5Salt.data(), m_kdfLog2);
         m_rar5Password = password;
     }
     return m_rar5Keys;

@@ -6,9 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "unrar/crypt_kdf.h"
 
@@ -20,7 +22,12 @@ enum class Cipher { None, Rar20, Aes128, Aes256 };
 // comes out the same each time.
 class ArchiveCrypt {
 public:
-    ArchiveCrypt(uint32_t seed, unsigned kdfLog2, bool hashQuirk);
+    using Rar3Derivation = std::function<rar::Rar3Key(std::string_view, const uint8_t*, bool)>;
+    using Rar5Derivation = std::function<rar::Rar5Keys(std::string_view, const uint8_t*, unsigned)>;
+
+    // Null derivations stand for the library's.
+    ArchiveCrypt(uint32_t seed, unsigned kdfLog2, bool hashQuirk, Rar3Derivation rar3 = nullptr,
+                 Rar5Derivation rar5 = nullptr);
 
     const std::array<uint8_t, 8>& Rar3Salt() const { return m_rar3Salt; }
     const std::array<uint8_t, 16>& Rar5Salt() const { return m_rar5Salt; }
@@ -39,6 +46,8 @@ public:
     static size_t Padded(size_t n) { return (n + 15) / 16 * 16; }
 
 private:
+    Rar3Derivation m_deriveRar3;
+    Rar5Derivation m_deriveRar5;
     std::mt19937 m_random;
     unsigned m_kdfLog2;
     bool m_hashQuirk;

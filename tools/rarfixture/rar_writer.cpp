@@ -334,7 +334,8 @@ public:
     SetWriter(std::string path, const FixtureOptions& o)
         : m_path(std::move(path)),
           m_options(o),
-          m_crypt(o.cryptSeed, o.kdfLog2, o.cryptVersion < 36) {}
+          m_crypt(o.cryptSeed, o.kdfLog2, o.cryptVersion < 36, o.rar3Derivation, o.rar5Derivation) {
+    }
     ~SetWriter() {
         if (m_fd >= 0) ::close(m_fd);
         if (!m_done) {

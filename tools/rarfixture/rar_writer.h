@@ -2,8 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "unrar/crypt_kdf.h"
 
 namespace kiv::fixture {
 
@@ -58,6 +62,9 @@ struct FixtureOptions {
     bool tweakedChecksums = true;  // RAR 5.0: checksums of encrypted entries stored keyed
     int cryptVersion = -1;         // RAR 3.x: the main header's encryption version; -1 writes
                                    // none (keys are then derived as before RAR 3.6)
+    // The key derivations (the library's unless set); fuzz seeds take the fuzzers' cheap ones.
+    std::function<rar::Rar3Key(std::string_view, const uint8_t*, bool)> rar3Derivation;
+    std::function<rar::Rar5Keys(std::string_view, const uint8_t*, unsigned)> rar5Derivation;
 };
 
 // Writes the archive or volume set. path names the archive, or for a set its base name

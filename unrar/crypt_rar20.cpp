@@ -43,8 +43,10 @@ uint32_t Rotl(uint32_t v, int n) {
 }
 
 // The reflected CRC-32 table (polynomial 0xEDB88320) that the key schedule draws from.
+const z_crc_t* const kCrcTable = get_crc_table();
+
 uint32_t CrcTable(uint8_t i) {
-    return static_cast<uint32_t>(get_crc_table()[i]);
+    return static_cast<uint32_t>(kCrcTable[i]);
 }
 
 void Store32(uint8_t* p, uint32_t v) {

@@ -255,5 +255,26 @@ TEST_F(UnpackTest, AnEncryptedEntryAsksForItsPassword) {
     EXPECT_FALSE(std::filesystem::exists(Dest() + "/secret.txt"));
 }
 
+TEST_F(UnpackTest, APasswordAskedAgainAfterAWrongOneExtractsTheEntry) {
+    auto secret = File("secret.txt", "hidden");
+    secret.password = "let me in";
+    WriteSet({File("open.txt", "plain"), secret}, 0);
+    Start();
+    Installer().TargetDir = Dest();
+    std::vector<std::string> entries;
+    InstallerQuestions questions;
+    questions.password = [&](const std::string& entry) {
+        entries.push_back(entry);
+        return std::optional<std::string>(entries.size() == 1 ? "let me out" : "let me in");
+    };
+    m_main->SetQuestions(questions);
+    Press("btnUnpack");
+    EXPECT_EQ(entries, (std::vector<std::string>{"secret.txt", "secret.txt"}));
+    ASSERT_EQ(m_asked.size(), 1u);
+    EXPECT_EQ(m_asked[0].text, kSuccess);
+    EXPECT_EQ(Slurp(Dest() + "/secret.txt"), "hidden");
+    EXPECT_EQ(Slurp(Dest() + "/open.txt"), "plain");
+}
+
 }  // namespace
 }  // namespace kiv::test

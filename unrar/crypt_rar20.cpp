@@ -69,51 +69,81 @@ Rar20Cipher::Rar20Cipher(std::string_view password) : m_key(kInitialKey), m_tabl
             }
         }
     }
-    for (size_t j = 0; j < length; j += kBlockSize) Block(&pass[j], true);
+    // The rounds substitute two bytes at a time: half the lookups of one byte at a time.
+    m_pairs.resize(size_t{1} << 16);
+    for (size_t i = 0; i < m_pairs.size(); ++i) {
+        m_pairs[i] = static_cast<uint16_t>(m_table[i & 0xFF] | m_table[i >> 8] << 8);
+    }
+    Encrypt(pass.data(), length + (kBlockSize - length % kBlockSize) % kBlockSize);
 }
 
 uint32_t Rar20Cipher::Substitute(uint32_t v) const {
-    return static_cast<uint32_t>(m_table[v & 0xFF]) |
-           static_cast<uint32_t>(m_table[(v >> 8) & 0xFF]) << 8 |
-           static_cast<uint32_t>(m_table[(v >> 16) & 0xFF]) << 16 |
-           static_cast<uint32_t>(m_table[v >> 24]) << 24;
+    return static_cast<uint32_t>(m_pairs[v & 0xFFFF]) | static_cast<uint32_t>(m_pairs[v >> 16])
+                                                            << 16;
 }
 
-void Rar20Cipher::MixKey(const uint8_t* ciphertext) {
+void Rar20Cipher::MixKey(Key& key, const uint8_t* ciphertext) {
     for (size_t i = 0; i < kBlockSize; i += 4) {
-        for (size_t w = 0; w < 4; ++w) m_key[w] ^= CrcTable(ciphertext[i + w]);
+        for (size_t w = 0; w < 4; ++w) key[w] ^= CrcTable(ciphertext[i + w]);
     }
 }
 
-void Rar20Cipher::Block(uint8_t* block, bool encrypt) {
-    uint8_t ciphertext[kBlockSize];
-    if (!encrypt) std::copy_n(block, kBlockSize, ciphertext);
-    uint32_t a = format::Le32(block) ^ m_key[0];
-    uint32_t b = format::Le32(block + 4) ^ m_key[1];
-    uint32_t c = format::Le32(block + 8) ^ m_key[2];
-    uint32_t d = format::Le32(block + 12) ^ m_key[3];
-    for (int n = 0; n < kRounds; ++n) {
-        const uint32_t k = m_key[static_cast<size_t>(encrypt ? n : kRounds - 1 - n) & 3];
-        const uint32_t ta = a ^ Substitute((c + Rotl(d, 11)) ^ k);
-        const uint32_t tb = b ^ Substitute((d ^ Rotl(c, 17)) + k);
-        a = c;
-        b = d;
-        c = ta;
-        d = tb;
+template <size_t Lanes, bool Encrypting>
+void Rar20Cipher::Rounds(uint8_t* blocks, const Key* keys) const {
+    uint32_t a[Lanes], b[Lanes], c[Lanes], d[Lanes];
+    for (size_t l = 0; l < Lanes; ++l) {
+        const uint8_t* in = blocks + l * kBlockSize;
+        a[l] = format::Le32(in) ^ keys[l][0];
+        b[l] = format::Le32(in + 4) ^ keys[l][1];
+        c[l] = format::Le32(in + 8) ^ keys[l][2];
+        d[l] = format::Le32(in + 12) ^ keys[l][3];
     }
-    Store32(block, c ^ m_key[0]);
-    Store32(block + 4, d ^ m_key[1]);
-    Store32(block + 8, a ^ m_key[2]);
-    Store32(block + 12, b ^ m_key[3]);
-    MixKey(encrypt ? block : ciphertext);
+    for (int n = 0; n < kRounds; ++n) {
+        const size_t index = static_cast<size_t>(Encrypting ? n : kRounds - 1 - n) & 3;
+        for (size_t l = 0; l < Lanes; ++l) {
+            const uint32_t k = keys[l][index];
+            const uint32_t ta = a[l] ^ Substitute((c[l] + Rotl(d[l], 11)) ^ k);
+            const uint32_t tb = b[l] ^ Substitute((d[l] ^ Rotl(c[l], 17)) + k);
+            a[l] = c[l];
+            b[l] = d[l];
+            c[l] = ta;
+            d[l] = tb;
+        }
+    }
+    for (size_t l = 0; l < Lanes; ++l) {
+        uint8_t* out = blocks + l * kBlockSize;
+        Store32(out, c[l] ^ keys[l][0]);
+        Store32(out + 4, d[l] ^ keys[l][1]);
+        Store32(out + 8, a[l] ^ keys[l][2]);
+        Store32(out + 12, b[l] ^ keys[l][3]);
+    }
 }
 
 void Rar20Cipher::Decrypt(uint8_t* data, size_t size) {
-    for (size_t at = 0; at + kBlockSize <= size; at += kBlockSize) Block(data + at, false);
+    // Each block's key follows from the ciphertext before it, which decryption has at hand: the
+    // keys of several blocks are known up front, and their rounds run side by side.
+    constexpr size_t kLanes = 8;
+    size_t at = 0;
+    for (; at + kLanes * kBlockSize <= size; at += kLanes * kBlockSize) {
+        Key keys[kLanes];
+        for (size_t l = 0; l < kLanes; ++l) {
+            keys[l] = m_key;
+            MixKey(m_key, data + at + l * kBlockSize);
+        }
+        Rounds<kLanes, false>(data + at, keys);
+    }
+    for (; at + kBlockSize <= size; at += kBlockSize) {
+        const Key key = m_key;
+        MixKey(m_key, data + at);
+        Rounds<1, false>(data + at, &key);
+    }
 }
 
 void Rar20Cipher::Encrypt(uint8_t* data, size_t size) {
-    for (size_t at = 0; at + kBlockSize <= size; at += kBlockSize) Block(data + at, true);
+    for (size_t at = 0; at + kBlockSize <= size; at += kBlockSize) {
+        Rounds<1, true>(data + at, &m_key);
+        MixKey(m_key, data + at);
+    }
 }
 
 }  // namespace kiv::rar

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace kiv::rar {
 
@@ -23,12 +24,18 @@ public:
     void Encrypt(uint8_t* data, size_t size);
 
 private:
-    void Block(uint8_t* block, bool encrypt);
-    void MixKey(const uint8_t* ciphertext);
+    using Key = std::array<uint32_t, 4>;
+
+    // The rounds over Lanes consecutive blocks, each with its own key.
+    template <size_t Lanes, bool Encrypting>
+    void Rounds(uint8_t* blocks, const Key* keys) const;
+    // The key after a block whose ciphertext is given.
+    static void MixKey(Key& key, const uint8_t* ciphertext);
     uint32_t Substitute(uint32_t v) const;
 
-    std::array<uint32_t, 4> m_key{};
+    Key m_key{};
     std::array<uint8_t, 256> m_table{};
+    std::vector<uint16_t> m_pairs;  // the table applied to both bytes of every 16-bit value
 };
 
 }  // namespace kiv::rar

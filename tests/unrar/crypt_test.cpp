@@ -150,6 +150,27 @@ TEST(Rar20Cipher, ChainsEveryBlockToTheCiphertextBeforeIt) {
     EXPECT_NE(again, mine);
 }
 
+TEST(Rar20Cipher, DecryptsTheSameInOneCallAsBlockByBlock) {
+    // Long runs go through the side-by-side path, short ones and the rest block by block.
+    std::mt19937 random(11);
+    std::string plain(16 * 61, '\0');
+    for (char& c : plain) c = static_cast<char>(random());
+    std::string cipher = plain;
+    rar::Rar20Cipher writer("lanes");
+    writer.Encrypt(reinterpret_cast<uint8_t*>(cipher.data()), cipher.size());
+    std::string whole = cipher;
+    rar::Rar20Cipher oneCall("lanes");
+    oneCall.Decrypt(reinterpret_cast<uint8_t*>(whole.data()), whole.size());
+    EXPECT_EQ(whole, plain);
+    std::string pieces = cipher;
+    rar::Rar20Cipher byPieces("lanes");
+    for (size_t at = 0, n = 16; at < pieces.size(); at += n, n = n % 48 + 16) {
+        n = std::min(n, pieces.size() - at);
+        byPieces.Decrypt(reinterpret_cast<uint8_t*>(pieces.data() + at), n);
+    }
+    EXPECT_EQ(pieces, plain);
+}
+
 // Packed bytes handed out in pieces of a fixed size (the way entries arrive across volumes).
 class PieceInput : public rar::PackedInput {
 public:

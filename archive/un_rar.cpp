@@ -219,12 +219,16 @@ bool TUnRAR::ProcessEntry(void* handle, bool test) {
         return true;
     }
     const std::string name = NormalizeStoredName(m_header.FileName);
-    if (folder || !MatchFileSpec(name, false)) {
+    if (folder || !Wanted(name)) {
         Skip(handle);
         return true;
     }
     const std::optional<int> rc = ExtractWanted(handle, name);
     return !rc || EndFile(name, *rc);
+}
+
+bool TUnRAR::Wanted(const std::string& name) const {
+    return MatchFileSpec(name, true);
 }
 
 std::optional<int> TUnRAR::ExtractWanted(void* handle, const std::string& name) {
@@ -333,7 +337,7 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
         std::vector<char> password = CString(Password());
         RarLibrary().RARSetPassword(handle, password.data());
         const std::string name = NormalizeStoredName(m_header.FileName);
-        if (IsFolderHeader(m_header) || !MatchFileSpec(name, true)) {
+        if (IsFolderHeader(m_header) || !Wanted(name)) {
             Skip(handle);
             return true;
         }
@@ -388,7 +392,7 @@ void TUnRAR::ScanVolume(const std::string& volume) {
     const auto onFile = [this](const RarFileHeader& h) {
         if (h.continued || IsFolderEntry(h.flags, h.hostOs, h.attributes)) return;
         m_entrySizes.push_back(h.unpackedSize);
-        if (!MatchFileSpec(platform::OemToUtf8(h.name), true)) return;
+        if (!Wanted(platform::OemToUtf8(h.name))) return;
         SetArchiveFileCount(ArchiveFileCount() + 1);
         m_bytesPending = SaturatingAdd(m_bytesPending, h.unpackedSize);
         m_totalPacked += h.packedSize;

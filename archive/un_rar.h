@@ -44,6 +44,11 @@ private:
     void ProcessArchive(const std::string& name, bool test);
     void WalkEntries(void* handle, bool test);
     bool ProcessEntry(void* handle, bool test);
+    // Whether a run wants the file entry stored as `name` ('/' separated, converted from the OEM
+    // code page). The pre-scan counts by it and the loop extracts by it, so that the stop rule
+    // never ends a run before a wanted file: masks are file-name masks (the FileSpec setter keeps
+    // only that part), so only the entries' file names are compared.
+    bool Wanted(const std::string& name) const;
     // Prepares and processes one wanted entry: the library's result, or nullopt when the entry
     // was passed over (a name that would leave ExtractDir, an existing file that is kept).
     std::optional<int> ExtractWanted(void* handle, const std::string& name);

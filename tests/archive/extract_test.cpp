@@ -22,26 +22,7 @@ using fx::VolumeNaming;
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
-class Extraction : public ArchiveTest {
-protected:
-    void SetUp() override {
-        ArchiveTest::SetUp();
-        m_engine = std::make_unique<EngineScope>(KIV_UNRAR_LIBRARY);
-        ASSERT_TRUE(LibraryLoaded()) << RarLibraryError();
-    }
-    void TearDown() override {
-        m_engine.reset();
-        ArchiveTest::TearDown();
-    }
-
-    std::vector<std::string> Write(const std::vector<fx::FixtureEntry>& entries,
-                                   const fx::FixtureOptions& options,
-                                   const std::string& name = "set.rar") {
-        return fx::WriteRarArchive(Path(name), entries, options);
-    }
-
-    std::unique_ptr<EngineScope> m_engine;
-};
+class Extraction : public RealLibraryTest {};
 
 TEST_F(Extraction, TwoFilesRaiseTheEventsInOrderWithBothPercentages) {
     const std::string a = Pattern(kMiB + kMiB / 2, 1);

@@ -85,7 +85,9 @@ WalkResult WalkRar4(const ByteReader& reader, std::uint64_t pos,
             const auto fields = rar4::ReadFileFields(raw, inHeader);
             if (!fields) return Damaged(result);
             dataSize = fields->packSize;
-            if (base.type == rar4::kFileHead && !(base.flags & rar4::kSkipIfUnknown) &&
+            // Flag 0x4000 only tells old versions to drop the block on update; the library
+            // returns such a header as an entry, so it counts like any other.
+            if (base.type == rar4::kFileHead &&
                 !ReportRar4File(reader, at, base.size, *fields, onFile)) {
                 return Damaged(result);
             }

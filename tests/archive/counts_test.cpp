@@ -59,5 +59,20 @@ INSTANTIATE_TEST_SUITE_P(
         MaskRow{"NothingWanted", "*.doc", {"docs/a.txt", "b.txt"}, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// Flag 0x4000 on a file header asks old versions to drop the block when they update the
+// archive; the library returns the entry all the same, so the pre-scan must count it.
+TEST_F(Counts, FileHeadersFlaggedForOldVersionsAreCounted) {
+    fx::FixtureEntry flagged = FileEntry("a.txt", "a");
+    flagged.extraFlags = 0x4000;
+    const auto volumes = Write({flagged, FileEntry("b.txt", "b"), FileEntry("c.txt", "c")}, {});
+    auto rar = MainWindowExtractor(volumes[0], Path("out"));
+    EventLog log;
+    log.Attach(*rar);
+    EXPECT_EQ(rar->Extract(), 3);
+    EXPECT_EQ(rar->ArchiveFileCount(), 3);
+    EXPECT_TRUE(log.errors.empty());
+    EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+}
+
 }  // namespace
 }  // namespace kiv::test

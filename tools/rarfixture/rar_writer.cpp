@@ -142,7 +142,7 @@ Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     uint32_t flags = 0x8000 | (p.splitBefore ? 0x01 : 0) | (p.splitAfter ? 0x02 : 0) |
                      (e.encrypted ? 0x04 : 0) | (e.solid ? 0x10 : 0) |
                      (e.directory ? 0xE0 : (e.dictionary & 7) << 5) | (large ? 0x100 : 0) |
-                     (e.nameForm != NameForm::Oem ? 0x200 : 0);
+                     (e.nameForm != NameForm::Oem ? 0x200 : 0) | e.extraFlags;
     Bytes h;
     Put16(h, 0);
     Put8(h, 0x74);

@@ -35,6 +35,7 @@ struct FixtureEntry {
     uint32_t dictionary = 0;  // the dictionary exponent (RAR 1.5-4.x: 0-6; RAR 5.0: 0-31)
     uint32_t algorithm = 0;   // RAR 5.0: the compression algorithm version
     uint32_t fraction = 0;    // RAR 5.0, algorithm 1: the dictionary's 32nds
+    uint16_t extraFlags = 0;  // RAR 1.5-4.x: header flags or'ed into the ones written (0x4000)
 };
 
 struct FixtureOptions {

@@ -124,7 +124,8 @@ struct RAROpenArchiveData {
 // Mode RAR_VOL_ASK: the volume named in ArcName is absent; the callback may write another
 // path into ArcName (a buffer of 4096 bytes including the terminating zero) and answer non-zero
 // to try that path, or answer 0 to stop. Mode RAR_VOL_NOTIFY: ArcName has just been opened;
-// non-zero goes on, 0 stops.
+// non-zero goes on, 0 stops; a callback that writes another path into ArcName and goes on makes
+// the library read that file instead (checked like the proposed one, without another notice).
 typedef int (*CHANGEVOLPROC)(char* ArcName, int Mode);
 // Called with every chunk (at most 1 MiB) of an entry's data while it is tested or extracted
 // (not while a solid entry is only decoded to reach the next one); the bytes are the library's

@@ -1,6 +1,7 @@
 // The pre-scan's counts against what the library returns: every wanted file the library returns
 // is counted, so the stop rule never ends a run before the last of them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <ostream>
 #include <string>
@@ -73,6 +74,46 @@ TEST_F(Counts, FileHeadersFlaggedForOldVersionsAreCounted) {
     EXPECT_TRUE(log.errors.empty());
     EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
 }
+
+// OnNextVolume names another existing file in place of an existing volume: the pre-scan reads
+// the named file, and the library must read the same one, or the files only the pre-scan saw
+// go missing without a report.
+class RenamedVolume : public RealLibraryTest,
+                      public ::testing::WithParamInterface<fx::ArchiveFormat> {};
+
+TEST_P(RenamedVolume, IsReadByTheLibraryAsByThePreScan) {
+    const std::string big = Pattern(150 * 1024, 21);
+    const fx::FixtureOptions options = SetOptions(GetParam(), 100 * 1024);
+    const auto volumes = Write({FileEntry("big.bin", big), FileEntry("c.txt", "c")}, options);
+    ASSERT_EQ(::mkdir(Path("other").c_str(), 0755), 0);
+    const auto other =
+        Write({FileEntry("big.bin", big), FileEntry("c.txt", "c"), FileEntry("d.txt", "d")},
+              options, "other/set.rar");
+    ASSERT_EQ(volumes.size(), 2u);
+    ASSERT_EQ(other.size(), 2u);
+    auto rar = MainWindowExtractor(volumes[0], Path("out"));
+    EventLog log;
+    log.Attach(*rar);
+    rar->SetOnNextVolume(
+        [&](TObject*, std::string& name, const std::string& id, bool exists, bool& cancel) {
+            log.volumeIds.push_back(id);
+            EXPECT_TRUE(exists);
+            if (name == volumes[1]) name = other[1];
+            cancel = false;
+        });
+    EXPECT_EQ(rar->Extract(), 3);
+    EXPECT_EQ(rar->ArchiveFileCount(), 3);
+    EXPECT_TRUE(log.errors.empty());
+    EXPECT_EQ(log.volumeIds, std::vector<std::string>{"0"});
+    EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"big.bin", "c.txt", "d.txt"}));
+    EXPECT_TRUE(SameBytes(ReadFile(Path("out/big.bin")), big));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, RenamedVolume,
+                         ::testing::Values(fx::ArchiveFormat::Rar4, fx::ArchiveFormat::Rar5),
+                         [](const auto& info) {
+                             return info.param == fx::ArchiveFormat::Rar4 ? "Rar4" : "Rar5";
+                         });
 
 }  // namespace
 }  // namespace kiv::test

@@ -156,6 +156,8 @@ void Archive::Fill(RARHeaderData& header, const Current& current) const {
 int Archive::ProcessFile(int operation, const char* destPath, const char* destName) {
     int code = 0;
     int systemError = 0;
+    std::optional<Current> again;
+    const uint64_t volume = m_volumes.Index();
     try {
         if (m_fatal != 0) return m_fatal;
         if (!m_current) return ERAR_UNKNOWN;
@@ -168,10 +170,17 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
             return 0;
         }
         if (operation != RAR_TEST && operation != RAR_EXTRACT) return ERAR_UNKNOWN;
-        return TestOrExtract(current, operation, destPath, destName);
+        again = current;
+        code = TestOrExtract(current, operation, destPath, destName);
     } catch (const RarError& e) {
         code = e.Code();
         systemError = e.SystemError();
+    }
+    // The entry's data is read again from its first byte, so a try may be repeated only while
+    // the walk has not left the volume it starts in, and only when it decoded no solid state.
+    if (code != 0 && again && m_fatal == 0 && m_volumes.Index() == volume &&
+        !CarriesSolidState(again->entry)) {
+        m_current = std::move(again);
     }
     // Set last, after every clean-up, so that the caller finds it.
     if (systemError != 0) errno = systemError;

@@ -33,7 +33,9 @@ public:
 
     // The semantics of RARReadHeader and RARProcessFile; they return ERAR_* codes and only let
     // std::bad_alloc escape. After ERAR_ECREATE or ERAR_EWRITE, ProcessFile leaves errno set to
-    // the system's reason for the failure.
+    // the system's reason for the failure. An entry that failed stays the current one, for
+    // another ProcessFile (with another password, say), when its data can be read again: the
+    // walk is still in the volume where its data begins and no solid state went into the try.
     int ReadHeader(RARHeaderData& header);
     int ProcessFile(int operation, const char* destPath, const char* destName);
 

@@ -24,6 +24,8 @@ public:
     const format::ByteSource& Current() const { return *m_file; }
     const ArchiveInfo& Info() const { return m_reader->Info(); }
     const FileIds& Volumes() const { return m_volumes; }
+    // Volumes moved to since the first one was opened.
+    uint64_t Index() const { return m_index; }
 
     // The next block of the current volume. Throws RarError (ERAR_BAD_DATA) for damage and for
     // an end-of-archive block whose volume number breaks the sequence.

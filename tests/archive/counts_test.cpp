@@ -75,6 +75,31 @@ TEST_F(Counts, FileHeadersFlaggedForOldVersionsAreCounted) {
     EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
 }
 
+// The password flow processes the same header once per password; the library must answer each
+// try (the first one's "unknown header" made every later try fail as a broken volume chain).
+TEST_F(Counts, EachPasswordTryIsAnsweredForTheSameEntry) {
+    fx::FixtureEntry locked = FileEntry("secret.txt", "secret");
+    locked.encrypted = true;
+    const auto volumes = Write({locked, FileEntry("after.txt", "after")}, {});
+    auto rar = MainWindowExtractor(volumes[0], Path("out"));
+    EventLog log;
+    log.Attach(*rar);
+    int prompts = 0;
+    rar->SetOnGetPassword([&](TObject*, const std::string&, std::string& password, bool&) {
+        ++prompts;
+        password = "guess " + std::to_string(prompts);
+    });
+    EXPECT_EQ(rar->Extract(), 2);  // both begun, the encrypted one failed
+    EXPECT_EQ(prompts, 3);
+    ASSERT_EQ(log.errors.size(), 1u);
+    EXPECT_EQ(log.errors[0].fn, "secret.txt");
+    // The library's answer to a wrong password: its own code, or a failed check where the
+    // format has no check value for the password.
+    const int code = log.errors[0].code;
+    EXPECT_TRUE(code == msg::InvalidPassword || code == msg::CrcFailed) << code;
+    EXPECT_EQ(ListFiles(Path("out")), std::vector<std::string>{"after.txt"});
+}
+
 // OnNextVolume names another existing file in place of an existing volume: the pre-scan reads
 // the named file, and the library must read the same one, or the files only the pre-scan saw
 // go missing without a report.

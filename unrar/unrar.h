@@ -146,7 +146,9 @@ KIV_UNRAR_EXPORT int RARReadHeader(void* hArcData, struct RARHeaderData* HeaderD
 // written to DestName (or DestPath followed by the stored name when DestName is null), which
 // must lie inside DestPath when DestPath is given; it appears only when its data passed the
 // check. Returns 0 or an ERAR_* code (and errno, see above); a failed entry leaves no file
-// behind.
+// behind. After a failure the same entry may be processed again (after RARSetPassword, say)
+// while its data can be read once more: while the walk is still in the volume where the entry
+// begins and the entry carries no solid state; otherwise that call answers ERAR_UNKNOWN.
 KIV_UNRAR_EXPORT int RARProcessFile(void* hArcData, int Operation, char* DestPath, char* DestName);
 KIV_UNRAR_EXPORT void RARSetChangeVolProc(void* hArcData, CHANGEVOLPROC ChangeVolProc);
 KIV_UNRAR_EXPORT void RARSetProcessDataProc(void* hArcData, PROCESSDATAPROC ProcessDataProc);

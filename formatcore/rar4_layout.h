@@ -26,9 +26,10 @@ constexpr std::uint8_t kMainHead = 0x73, kFileHead = 0x74, kFirstOldHead = 0x75,
 constexpr std::uint16_t kSkipIfUnknown = 0x4000, kLongBlock = 0x8000;
 constexpr std::uint16_t kMainVolume = 0x0001, kMainSolid = 0x0008, kMainNewNumbering = 0x0010,
                         kMainEncryptedHeaders = 0x0080, kMainFirstVolume = 0x0100;
+// kFileComment: a RAR 1.5-2.x file comment inside the header, behind the name.
 constexpr std::uint16_t kFileSplitBefore = 0x0001, kFileSplitAfter = 0x0002,
-                        kFileEncrypted = 0x0004, kFileSolid = 0x0010, kFileDirectoryMask = 0x00E0,
-                        kFileLarge = 0x0100, kFileUnicode = 0x0200;
+                        kFileEncrypted = 0x0004, kFileComment = 0x0008, kFileSolid = 0x0010,
+                        kFileDirectoryMask = 0x00E0, kFileLarge = 0x0100, kFileUnicode = 0x0200;
 constexpr std::uint16_t kEndNextVolume = 0x0001, kEndDataCrc = 0x0002, kEndVolumeNumber = 0x0008;
 
 // The dictionary of RAR 2.0 and later: 64 KiB shifted left by the three bits under

@@ -25,6 +25,17 @@ uint16_t StoredCrc(const std::string& header) {
     return format::Le16(reinterpret_cast<const uint8_t*>(header.data()) + layout::kCrcAt);
 }
 
+// RAR 1.5-2.x keeps a file comment behind the name inside the file header, and the header's
+// check value covers the fields up to the end of the name only.
+bool OldCommentCrcMatches(const layout::BlockBase& base, const std::string& header) {
+    if (base.type != layout::kFileHead || !(base.flags & layout::kFileComment)) return false;
+    const auto fields =
+        layout::ReadFileFields(reinterpret_cast<const uint8_t*>(header.data()), header.size());
+    if (!fields) return false;
+    const size_t nameEnd = fields->nameAt + fields->nameSize;
+    return nameEnd < header.size() && HeaderCrc(header, nameEnd) == StoredCrc(header);
+}
+
 bool IsSpecialUnixFile(uint32_t hostOs, uint32_t attr) {
     if (hostOs != layout::kHostUnix) return false;
     uint32_t type = attr & 0xF000;
@@ -79,7 +90,8 @@ Block Rar4Reader::Next() {
         if (base.type == layout::kFileHead || base.type == layout::kServiceHead ||
             base.type == layout::kEndHead) {
             std::string header = ReadHeaderBytes(here, base.size);
-            if (HeaderCrc(header, base.size) != StoredCrc(header)) {
+            if (HeaderCrc(header, base.size) != StoredCrc(header) &&
+                !OldCommentCrcMatches(base, header)) {
                 Cursor::Fail("header check value mismatch");
             }
             if (base.type == layout::kEndHead) {

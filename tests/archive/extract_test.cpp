@@ -399,6 +399,31 @@ TEST_F(Extraction, ASubfolderSwappedForALinkDuringTheRunGetsNothingOutside) {
     EXPECT_EQ(ListNames(Path("outside/deeper")), std::vector<std::string>{});
 }
 
+// RAR 1.5-2.x keeps the archive comment inside the main header and file comments inside the
+// file headers, behind the name and outside the header's check value.
+TEST_F(Extraction, CommentsOfOldArchivesArePassedOver) {
+    std::vector<fx::FixtureEntry> entries;
+    for (const char* name : {"readme.txt", "dir/big.bin", "last.txt"}) {
+        fx::FixtureEntry e = FileEntry(name, Pattern(120 * 1024, 14));
+        e.unpVer = 20;
+        e.comment.text = std::string("about ") + name;
+        entries.push_back(e);
+    }
+    fx::FixtureOptions options = SetOptions(ArchiveFormat::Rar4, 200 * 1024, VolumeNaming::Old);
+    options.archiveComment.text = "the release\r\n";
+    options.endBlocks = false;
+    const auto volumes = Write(entries, options);
+    ASSERT_GE(volumes.size(), 2u);
+    auto rar = MainWindowExtractor(volumes[0], Path("out"));
+    EventLog log;
+    log.Attach(*rar);
+    EXPECT_EQ(rar->Extract(), 3);
+    EXPECT_TRUE(log.errors.empty());
+    EXPECT_EQ(ListFiles(Path("out")),
+              (std::vector<std::string>{"dir/big.bin", "last.txt", "readme.txt"}));
+    EXPECT_TRUE(SameBytes(ReadFile(Path("out/dir/big.bin")), entries[1].data));
+}
+
 TEST_F(Extraction, CompressedEntriesFailWithoutLeavingAFile) {
     // RAR 1.3 compression, which the library does not decode.
     fx::FixtureEntry packed = FileEntry("packed.bin", "data");

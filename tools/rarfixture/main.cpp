@@ -32,6 +32,7 @@ Writes a stored (uncompressed) RAR archive or volume set and prints the volume p
   --name-form oem|unicode|utf8   how RAR 1.5-4.x names are stored (default oem)
   --blake2                  RAR 5.0: BLAKE2sp instead of CRC-32
   --encrypted               set the encrypted flag (the data stays plain)
+  --archive-comment TEXT    a RAR 1.5-2.x archive comment in the main header (stored)
 
 --dir stores every file and folder below FOLDER, sorted by path, with their times.
 --manifest reads one entry per line (blank lines and lines starting with # are ignored):
@@ -40,7 +41,8 @@ Writes a stored (uncompressed) RAR archive or volume set and prints the volume p
   dir NAME [KEY=VALUE...]           a folder entry
 NAME, SOURCE and TEXT may use %XX escapes (%20 for a space). Keys: host=dos|windows|unix,
 attr=N (0x.. hex, 0.. octal), mtime=UNIX-SECONDS, form=oem|unicode|utf8, encrypted=1,
-method=N (0x31..0x35 labels the data as compressed), blake2=1.
+method=N (0x31..0x35 labels the data as compressed), blake2=1, comment=TEXT (a RAR 1.5-2.x
+file comment in the file header, stored).
 )";
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -93,6 +95,8 @@ void ApplyKey(FixtureEntry& e, const std::string& token) {
         e.method = static_cast<uint8_t>(std::stoul(value, nullptr, 0));
     else if (key == "blake2")
         e.blake2 = value != "0";
+    else if (key == "comment")
+        e.comment.text = Unescape(value);
     else
         Fail("unknown key " + key);
 }
@@ -193,6 +197,8 @@ int main(int argc, char** argv) {
             defaults.blake2 = true;
         } else if (arg == "--encrypted") {
             defaults.encrypted = true;
+        } else if (arg == "--archive-comment") {
+            options.archiveComment.text = value();
         } else if (arg == "--dir") {
             folder = value();
         } else if (arg == "--manifest") {

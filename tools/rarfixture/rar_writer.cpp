@@ -136,13 +136,32 @@ struct Part {
     const uint8_t* blake2 = nullptr;  // the whole entry's hash, on its last part
 };
 
+// The old comment block: its own check value, type 0x75, the comment's unpacked size,
+// version, method and CRC, then the comment's stored or packed bytes.
+Bytes Rar4CommentBlock(const OldComment& comment) {
+    const bool packed = !comment.packed.empty();
+    const Bytes& bytes = packed ? comment.packed : comment.text;
+    Bytes c;
+    Put16(c, 0);
+    Put8(c, 0x75);
+    Put16(c, 0);
+    Put16(c, static_cast<uint32_t>(13 + bytes.size()));
+    Put16(c, static_cast<uint32_t>(comment.text.size()));
+    Put8(c, 20);
+    Put8(c, packed ? 0x33 : 0x30);
+    Put16(c, Crc(comment.text) & 0xffff);
+    Set16(c, 0, Crc(c, 2) & 0xffff);
+    return c + bytes;
+}
+
 Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     const Bytes name = Rar4Name(e);
     const bool large = p.total > 0xffffffffu || p.size > 0xffffffffu;
     uint32_t flags = 0x8000 | (p.splitBefore ? 0x01 : 0) | (p.splitAfter ? 0x02 : 0) |
                      (e.encrypted ? 0x04 : 0) | (e.solid ? 0x10 : 0) |
                      (e.directory ? 0xE0 : (e.dictionary & 7) << 5) | (large ? 0x100 : 0) |
-                     (e.nameForm != NameForm::Oem ? 0x200 : 0) | e.extraFlags;
+                     (e.nameForm != NameForm::Oem ? 0x200 : 0) |
+                     (e.comment.text.empty() ? 0 : 0x08) | e.extraFlags;
     Bytes h;
     Put16(h, 0);
     Put8(h, 0x74);
@@ -162,9 +181,11 @@ Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
         Put32(h, static_cast<uint32_t>(p.total >> 32));
     }
     h += name;
+    const size_t checked = h.size();
+    if (!e.comment.text.empty()) h += Rar4CommentBlock(e.comment);
     if (h.size() > 0xffff) throw std::runtime_error("name too long for a RAR 1.5-4.x header");
     Set16(h, 5, static_cast<uint32_t>(h.size()));
-    Set16(h, 0, Crc(h, 2) & 0xffff);
+    Set16(h, 0, Crc(h.substr(0, checked), 2) & 0xffff);
     return h;
 }
 
@@ -321,8 +342,9 @@ void SetWriter::OpenVolume() {
         Write(Rar5Block(body));
     } else {
         Write(Bytes("Rar!\x1a\x07\x00", 7));
-        uint32_t flags =
-            (IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0) | (m_options.solid ? 0x08 : 0);
+        const bool comment = index == 0 && !m_options.archiveComment.text.empty();
+        uint32_t flags = (IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0) |
+                         (m_options.solid ? 0x08 : 0) | (comment ? 0x02 : 0);
         if (IsSet() && m_options.naming == VolumeNaming::New) flags |= 0x10;
         Bytes h;
         Put16(h, 0);
@@ -330,8 +352,10 @@ void SetWriter::OpenVolume() {
         Put16(h, flags);
         Put16(h, 13);
         h += Bytes(6, '\0');
+        const Bytes block = comment ? Rar4CommentBlock(m_options.archiveComment) : Bytes();
+        Set16(h, 5, static_cast<uint32_t>(h.size() + block.size()));
         Set16(h, 0, Crc(h, 2) & 0xffff);
-        Write(h);
+        Write(h + block);
     }
 }
 

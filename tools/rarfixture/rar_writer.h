@@ -15,6 +15,14 @@ enum class NameForm { Oem, Unicode, Utf8 };
 // Old: name.rar, name.r00, name.r01 ...; New: name.part1.rar ... (digits for the set's size).
 enum class VolumeNaming { Old, New };
 
+// A comment in an old comment block (RAR 1.5-2.x): its text and, when not empty, the packed
+// form stored for it (a RAR 2.0 stream made by the caller, method 0x33); otherwise the text is
+// stored as it is (method 0x30).
+struct OldComment {
+    std::string text;
+    std::string packed;
+};
+
 struct FixtureEntry {
     std::string name;        // '/' separated; stored with '\' in RAR 1.5-4.x
     std::string data;        // the contents, unless sourcePath is set
@@ -36,6 +44,10 @@ struct FixtureEntry {
     uint32_t algorithm = 0;   // RAR 5.0: the compression algorithm version
     uint32_t fraction = 0;    // RAR 5.0, algorithm 1: the dictionary's 32nds
     uint16_t extraFlags = 0;  // RAR 1.5-4.x: header flags or'ed into the ones written (0x4000)
+    // RAR 1.5-4.x: a file comment as RAR 1.5-2.x keeps it, in a comment block behind the name
+    // inside the file header (flag 0x0008), the header's check value covering the fields up to
+    // the end of the name only.
+    OldComment comment;
 };
 
 struct FixtureOptions {
@@ -47,6 +59,9 @@ struct FixtureOptions {
     bool volumeNumbers = true;   // volume numbers in RAR 1.5-4.x end blocks
     int partDigits = 0;          // digits of partN; 0 chooses from the number of volumes
     bool solid = false;          // the main header's solid flag
+    // RAR 1.5-4.x: an archive comment as RAR 1.5-2.x keeps it, in a comment block inside the main
+    // header of the first volume (flag 0x0002), the check value covering the first 13 bytes.
+    OldComment archiveComment;
 };
 
 // Writes the archive or volume set. path names the archive, or for a set its base name

@@ -62,6 +62,20 @@ std::uint64_t MarkerOffset(std::int64_t signatureOffset) {
     return signatureOffset > 0 ? static_cast<std::uint64_t>(signatureOffset - 1) : 0;
 }
 
+// What an entry the library never creates is, for the report that it was skipped: a device,
+// pipe or socket by its Unix mode; anything else (a symbolic link, a junction, a hard link or
+// file copy whose target this run did not extract) a link.
+std::string NeverCreated(const RARHeaderData& header) {
+    constexpr unsigned kHostUnix = 3, kTypeMask = 0xF000, kFile = 0x8000, kFolder = 0x4000,
+                       kLink = 0xA000;
+    const unsigned type = header.FileAttr & kTypeMask;
+    if (header.HostOS == kHostUnix && type != 0 && type != kFile && type != kFolder &&
+        type != kLink) {
+        return "a device, pipe or socket; these are not created";
+    }
+    return "a link; links are not created";
+}
+
 // a + b without passing the largest signed value (sizes come from untrusted headers).
 std::int64_t SaturatingAdd(std::int64_t a, std::uint64_t b) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
@@ -313,7 +327,8 @@ ErrorReport TUnRAR::EntryFailure(int rc) const {
         case ERAR_UNKNOWN_FORMAT:
             return ErrorReport::ForFile(FileName(), msg::UnsupportedMethod);
         case ERAR_EREFERENCE:
-            return ErrorReport::ForFile(FileName(), msg::SkippedFile);
+            return ErrorReport::ForFile(FileName(), msg::SkippedFile)
+                .WithExtra(NeverCreated(m_header));
         case ERAR_BAD_DATA:
             return ErrorReport::ForFile(FileName(), msg::CrcFailed);
         case ERAR_EOPEN:

@@ -50,6 +50,8 @@ constexpr std::uint64_t kHostWindows = 0, kHostUnix = 1;
 // Extra records of file headers, and their fields.
 constexpr std::uint64_t kExtraCrypt = 1, kExtraHash = 2, kExtraTime = 3, kExtraRedirection = 5;
 constexpr std::uint64_t kHashBlake2sp = 0;
+constexpr std::uint64_t kRedirectUnixSymlink = 1, kRedirectWindowsSymlink = 2,
+                        kRedirectJunction = 3, kRedirectHardLink = 4, kRedirectFileCopy = 5;
 constexpr std::size_t kBlake2spSize = 32;
 constexpr std::uint64_t kTimeUnix = 0x0001, kTimeMtime = 0x0002, kTimeCtime = 0x0004,
                         kTimeAtime = 0x0008, kTimeNanoseconds = 0x0010;

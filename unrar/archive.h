@@ -8,13 +8,13 @@
 #include <string>
 
 #include "unrar/decoder.h"
+#include "unrar/extracted_files.h"
 #include "unrar/format_reader.h"
+#include "unrar/output_file.h"
 #include "unrar/unrar.h"
 #include "unrar/volume_set.h"
 
 namespace kiv::rar {
-
-class OutputFile;
 
 class Archive {
 public:
@@ -51,6 +51,12 @@ private:
     int ReadHeaderOrThrow(RARHeaderData& header);
     int TestOrExtract(const Current& current, int operation, const char* destPath,
                       const char* destName);
+    // Writes a file copy or hard link entry as a copy of the file this handle extracted for its
+    // target; ERAR_EREFERENCE when there is none (or only a test was asked for). Throws RarError.
+    int WriteCopy(const EntryHeader& e, int operation, const std::string& path,
+                  const std::string& name);
+    // Keeps what an extracted file became, for the copies of it that may follow.
+    void Remember(const EntryHeader& e, const Destination& dest, const OutputFile& out);
     void Fill(RARHeaderData& header, const Current& current) const;
 
     // Decodes the entry whose header was read last into `out` (none: checks only) and verifies
@@ -64,6 +70,7 @@ private:
     Decoder& DecoderFor(const EntryHeader& e, const DecodeParams& p);
 
     VolumeSet m_volumes;
+    ExtractedFiles m_extracted;
     unsigned m_mode;
     PROCESSDATAPROC m_processData = nullptr;
     std::string m_password;

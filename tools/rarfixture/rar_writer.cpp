@@ -210,6 +210,16 @@ Bytes Rar5FileHeader(const FixtureEntry& e, const Part& p) {
         PutVint(extra, rec.size());
         extra += rec;
     }
+    if (e.redirection != 0) {
+        Bytes rec;
+        PutVint(rec, 5);  // redirection record: type, flags, target
+        PutVint(rec, e.redirection);
+        PutVint(rec, 0);
+        PutVint(rec, e.linkTarget.size());
+        rec += e.linkTarget;
+        PutVint(extra, rec.size());
+        extra += rec;
+    }
     if (p.blake2 != nullptr) {
         Bytes rec;
         PutVint(rec, 2);
@@ -389,7 +399,8 @@ void SetWriter::Add(const FixtureEntry& e) {
     Source source(e, false);
     Source stored(e, !e.packed.empty());
     const uint64_t unpacked = e.directory ? 0 : source.Size();
-    const uint64_t total = e.directory ? 0 : stored.Size();
+    const bool link = e.redirection != 0;
+    const uint64_t total = e.directory || link ? 0 : stored.Size();
     std::vector<uint8_t> buffer(kCopyChunk);
     uLong whole = crc32(0, nullptr, 0);
     blake2sp_state hash;
@@ -434,7 +445,7 @@ void SetWriter::Add(const FixtureEntry& e) {
             WriteRaw(buffer.data(), n);
             at += n;
         }
-        p.crc = static_cast<uint32_t>(p.splitAfter ? partCrc : whole);
+        p.crc = link ? 0 : static_cast<uint32_t>(p.splitAfter ? partCrc : whole);
         const Bytes header = Header(e, p);
         if (::pwrite(m_fd, header.data(), header.size(), static_cast<off_t>(headerAt)) !=
             static_cast<ssize_t>(header.size())) {

@@ -48,6 +48,11 @@ struct FixtureEntry {
     // inside the file header (flag 0x0008), the header's check value covering the fields up to
     // the end of the name only.
     OldComment comment;
+    // RAR 5.0: a redirection record (1 Unix symbolic link, 2 Windows symbolic link, 3 junction,
+    // 4 hard link, 5 file copy) naming linkTarget; the entry then stores no data (CRC 0), and
+    // data only gives the size it declares, as RAR gives a link the size of its target.
+    uint32_t redirection = 0;
+    std::string linkTarget;
 };
 
 struct FixtureOptions {

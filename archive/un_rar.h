@@ -42,7 +42,7 @@ protected:
 private:
     class ArchiveHandle;
 
-    void ProcessArchive(const std::string& name, bool test);
+    void ProcessArchive(const std::string& given, bool test);
     void WalkEntries(void* handle, bool test);
     bool ProcessEntry(void* handle, bool test);
     // Whether a run wants the file entry stored as `name` ('/' separated, converted from the OEM

@@ -23,7 +23,9 @@
 // Error codes in practice:
 // - ERAR_BAD_ARCHIVE: not a RAR archive; ERAR_UNKNOWN_FORMAT: RAR before 1.5 or an unknown
 //   version, and RARProcessFile of an entry whose compression this library cannot decode;
-// - ERAR_EREFERENCE: RARProcessFile of a link, a device or a fifo, which are never created;
+// - ERAR_EREFERENCE: RARProcessFile of a link, a device or a fifo, which are never created (a
+//   RAR 5.0 file copy or hard link of a file this handle extracted is written as a regular file
+//   holding a copy of that file's data);
 // - ERAR_BAD_DATA: a damaged header (the walk ends there), damaged compressed data, a data
 //   checksum mismatch, or a volume that does not continue the set; ERAR_EREAD: data cut short
 //   or unreadable;

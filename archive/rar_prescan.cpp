@@ -85,7 +85,9 @@ WalkResult WalkRar4(const ByteReader& reader, std::uint64_t pos,
             const auto fields = rar4::ReadFileFields(raw, inHeader);
             if (!fields) return Damaged(result);
             dataSize = fields->packSize;
-            if (base.type == rar4::kFileHead && !(base.flags & rar4::kSkipIfUnknown) &&
+            // Flag 0x4000 only tells old versions to drop the block on update; the library
+            // returns such a header as an entry, so it counts like any other.
+            if (base.type == rar4::kFileHead &&
                 !ReportRar4File(reader, at, base.size, *fields, onFile)) {
                 return Damaged(result);
             }
@@ -171,6 +173,63 @@ WalkResult WalkRarVolume(const ByteReader& reader, std::uint64_t markerOffset,
         return {WalkStatus::Damaged};
     }
     return {WalkStatus::NotRar};
+}
+
+namespace {
+
+VolumePlace Rar4Place(const ByteReader& reader, std::uint64_t pos) {
+    std::uint8_t main[rar4::kMainSize];
+    if (!reader.ReadExact(pos, main, sizeof main)) return {};
+    const rar4::BlockBase base = rar4::ReadBase(main);
+    if (base.type != rar4::kMainHead) return {};
+    VolumePlace place{true, RarFormat::Rar4};
+    place.volume = (base.flags & rar4::kMainVolume) != 0;
+    place.first = (base.flags & rar4::kMainFirstVolume) != 0;
+    place.known = place.first;
+    return place;
+}
+
+VolumePlace Rar5Place(const ByteReader& reader, std::uint64_t pos) {
+    std::uint8_t start[rar5::kCrcSize + rar5::kMaxHeaderSizeLength] = {};
+    const std::size_t got = reader.ReadAt(pos, start, sizeof start);
+    if (got <= rar5::kCrcSize) return {};
+    const format::Vint size = rar5::ReadHeaderSize(start + rar5::kCrcSize, got - rar5::kCrcSize);
+    if (!size.Ok()) return {};
+    std::vector<std::uint8_t> header(static_cast<std::size_t>(size.value));
+    if (!reader.ReadExact(pos + rar5::kCrcSize + size.length, header.data(), header.size())) {
+        return {};
+    }
+    format::FieldCursor c(header.data(), header.size());
+    const auto head = rar5::ReadBlockHead(c);
+    if (!head || head->type != rar5::kMainHead) return {};
+    const auto flags = c.Vint();
+    if (!flags) return {};
+    VolumePlace place{true, RarFormat::Rar5};
+    place.volume = (*flags & rar5::kMainVolume) != 0;
+    place.known = true;
+    // The first volume carries no number; later ones count from 1.
+    const auto number =
+        (*flags & rar5::kMainVolumeNumber) ? c.Vint() : std::optional<std::uint64_t>(0);
+    place.first = number && *number == 0;
+    return place;
+}
+
+}  // namespace
+
+VolumePlace ReadVolumePlace(const ByteReader& reader, std::uint64_t markerOffset) {
+    std::uint8_t marker[rar5::kSignatureSize] = {};
+    try {
+        const std::size_t got = reader.ReadAt(markerOffset, marker, sizeof marker);
+        if (got == rar5::kSignatureSize && rar5::IsSignature(marker)) {
+            return Rar5Place(reader, markerOffset + rar5::kSignatureSize);
+        }
+        if (got >= rar4::kMarkerSize && rar4::IsMarker(marker)) {
+            return Rar4Place(reader, markerOffset + rar4::kMarkerSize);
+        }
+    } catch (const format::ReadError&) {
+        // An unreadable header says nothing of the volume's place.
+    }
+    return {};
 }
 
 std::uint32_t EffectiveAttribute(std::uint32_t hostOs, std::uint32_t attributes) {

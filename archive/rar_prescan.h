@@ -48,6 +48,19 @@ struct WalkResult {
 WalkResult WalkRarVolume(const ByteReader& reader, std::uint64_t markerOffset,
                          const std::function<void(const RarFileHeader&)>& onFile);
 
+// What a volume's main header says of its place in a set. RAR 1.5-2.x sets mark no first
+// volume, so for their volumes (and any RAR 1.5-4.x volume without the mark) it is unknown.
+struct VolumePlace {
+    bool rar = false;  // a RAR main header was read
+    RarFormat format = RarFormat::Rar4;
+    bool volume = false;  // a volume of a set
+    bool known = false;   // whether `first` is known
+    bool first = false;   // the set's first volume
+};
+
+// Reads the main header behind the marker at markerOffset; never throws.
+VolumePlace ReadVolumePlace(const ByteReader& reader, std::uint64_t markerOffset);
+
 // The attribute the entry stands for: for Unix-made entries 0x10 (folder) when the mode says
 // folder (bit 0x4000) and 0x20 (archive) otherwise; for other hosts the stored value.
 std::uint32_t EffectiveAttribute(std::uint32_t hostOs, std::uint32_t attributes);

@@ -14,8 +14,10 @@
 #include "archive/arx_paths.h"
 #include "archive/byte_reader.h"
 #include "archive/err_msgs.h"
+#include "archive/first_volume.h"
 #include "archive/rar_prescan.h"
 #include "archive/unrar_binding.h"
+#include "archive/wildcard.h"
 #include "framework/class_registry.h"
 #include "platform/code_page.h"
 #include "platform/files.h"
@@ -53,6 +55,25 @@ std::string NormalizeStoredName(const char (&field)[260]) {
 bool IsFolderHeader(const RARHeaderData& header) {
     if (header.UnpVer >= kFirstRar5Version && (header.Flags & kRar5FolderFlag) != 0) return true;
     return IsFolderEntry(header.Flags, header.HostOS, header.FileAttr);
+}
+
+// The 0-based offset of the marker from the 1-based SignatureOffset.
+std::uint64_t MarkerOffset(std::int64_t signatureOffset) {
+    return signatureOffset > 0 ? static_cast<std::uint64_t>(signatureOffset - 1) : 0;
+}
+
+// What an entry the library never creates is, for the report that it was skipped: a device,
+// pipe or socket by its Unix mode; anything else (a symbolic link, a junction, a hard link or
+// file copy whose target this run did not extract) a link.
+std::string NeverCreated(const RARHeaderData& header) {
+    constexpr unsigned kHostUnix = 3, kTypeMask = 0xF000, kFile = 0x8000, kFolder = 0x4000,
+                       kLink = 0xA000;
+    const unsigned type = header.FileAttr & kTypeMask;
+    if (header.HostOS == kHostUnix && type != 0 && type != kFile && type != kFolder &&
+        type != kLink) {
+        return "a device, pipe or socket; these are not created";
+    }
+    return "a link; links are not created";
 }
 
 // a + b without passing the largest signed value (sizes come from untrusted headers).
@@ -163,8 +184,16 @@ void TUnRAR::ExtractArchive() {
     }
 }
 
-void TUnRAR::ProcessArchive(const std::string& name, bool test) {
+void TUnRAR::ProcessArchive(const std::string& given, bool test) {
+    // Given a later volume of a set, the run starts from the set's first one when it lies
+    // beside it: the entry continued into the given volume cannot be begun without it.
+    const std::string name = FirstVolumeOfSet(given, MarkerOffset(SignatureOffset()));
+    if (name != given) {
+        SetArchiveName(name);
+        SetVolumeNumber(0);
+    }
     m_currentVolume = name;
+    m_unbegun.clear();
     m_bytesPending = 0;
     m_archiveBytesLeft = 0;
     m_archiveBytesTotal = 0;
@@ -176,7 +205,8 @@ void TUnRAR::ProcessArchive(const std::string& name, bool test) {
     m_callbackFailure = nullptr;
     ArchiveHandle archive;
     try {
-        ScanVolume(name);
+        ScanVolume(name, true);
+        ReportUnbegun();
         const unsigned result = archive.Open(name);
         if (result != 0) {
             RaiseError(ErrorReport::ForFile(name, MapLibraryError(static_cast<int>(result))));
@@ -225,12 +255,16 @@ bool TUnRAR::ProcessEntry(void* handle, bool test) {
         return true;
     }
     const std::string name = NormalizeStoredName(m_header.FileName);
-    if (folder || !MatchFileSpec(name, false)) {
+    if (folder || !Wanted(name)) {
         Skip(handle);
         return true;
     }
     const std::optional<int> rc = ExtractWanted(handle, name);
     return !rc || EndFile(name, *rc);
+}
+
+bool TUnRAR::Wanted(const std::string& name) const {
+    return MatchFileSpec(name, true);
 }
 
 std::optional<int> TUnRAR::ExtractWanted(void* handle, const std::string& name) {
@@ -299,7 +333,8 @@ ErrorReport TUnRAR::EntryFailure(int rc) const {
         case ERAR_UNKNOWN_FORMAT:
             return ErrorReport::ForFile(FileName(), msg::UnsupportedMethod);
         case ERAR_EREFERENCE:
-            return ErrorReport::ForFile(FileName(), msg::SkippedFile);
+            return ErrorReport::ForFile(FileName(), msg::SkippedFile)
+                .WithExtra(NeverCreated(m_header));
         case ERAR_BAD_DATA:
             return ErrorReport::ForFile(FileName(), msg::CrcFailed);
         case ERAR_EOPEN:
@@ -339,7 +374,7 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
         std::vector<char> password = CString(Password());
         RarLibrary().RARSetPassword(handle, password.data());
         const std::string name = NormalizeStoredName(m_header.FileName);
-        if (IsFolderHeader(m_header) || !MatchFileSpec(name, true)) {
+        if (IsFolderHeader(m_header) || !Wanted(name)) {
             Skip(handle);
             return true;
         }
@@ -413,23 +448,27 @@ void TUnRAR::AfterLibraryCall() {
     }
 }
 
-void TUnRAR::ScanVolume(const std::string& volume) {
+void TUnRAR::ScanVolume(const std::string& volume, bool startOfRun) {
     m_totalPacked = 0;
     m_totalUnpacked = 0;
     std::unique_ptr<FileReader> file = FileReader::Open(volume);
     if (!file) RaiseError(ErrorReport::ForFile(ArchiveName(), msg::ErrorOpening));
-    const auto onFile = [this](const RarFileHeader& h) {
-        if (h.continued || IsFolderEntry(h.flags, h.hostOs, h.attributes)) return;
+    const auto onFile = [this, startOfRun](const RarFileHeader& h) {
+        if (IsFolderEntry(h.flags, h.hostOs, h.attributes)) return;
+        const std::string name = platform::OemToUtf8(h.name);
+        if (h.continued) {
+            if (startOfRun && Wanted(name)) m_unbegun.push_back(name);
+            return;
+        }
         m_entrySizes.push_back(h.unpackedSize);
-        if (!MatchFileSpec(platform::OemToUtf8(h.name), true)) return;
+        if (!Wanted(name)) return;
         SetArchiveFileCount(ArchiveFileCount() + 1);
         m_bytesPending = SaturatingAdd(m_bytesPending, h.unpackedSize);
         m_totalPacked += h.packedSize;
         m_totalUnpacked += h.unpackedSize;
         m_newestFileTime = std::max(m_newestFileTime, h.dosTime);
     };
-    const std::uint64_t offset =
-        SignatureOffset() > 0 ? static_cast<std::uint64_t>(SignatureOffset() - 1) : 0;
+    const std::uint64_t offset = MarkerOffset(SignatureOffset());
     WalkResult walk = WalkRarVolume(*file, offset, onFile);
     // Later volumes of a self-extracting set are plain RAR files.
     if (walk.status == WalkStatus::NotRar && offset != 0) walk = WalkRarVolume(*file, 0, onFile);
@@ -437,6 +476,15 @@ void TUnRAR::ScanVolume(const std::string& volume) {
         RaiseError(ErrorReport::ForFile(ArchiveName(), msg::ErrorReading));
     }
     if (walk.status != WalkStatus::Complete) m_scanIncomplete = true;
+}
+
+void TUnRAR::ReportUnbegun() {
+    for (const std::string& name : m_unbegun) {
+        ReportError(ErrorReport::ForFile(name, msg::BrokenVolumeChain)
+                        .WithExtra("it begins in a volume before " +
+                                   std::string(FileNamePart(m_currentVolume))));
+    }
+    m_unbegun.clear();
 }
 
 std::uint64_t TUnRAR::TakeEntrySize(std::uint32_t lowSize) {

@@ -8,6 +8,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/un_base.h"
 #include "unrar/unrar.h"
@@ -41,9 +42,14 @@ protected:
 private:
     class ArchiveHandle;
 
-    void ProcessArchive(const std::string& name, bool test);
+    void ProcessArchive(const std::string& given, bool test);
     void WalkEntries(void* handle, bool test);
     bool ProcessEntry(void* handle, bool test);
+    // Whether a run wants the file entry stored as `name` ('/' separated, converted from the OEM
+    // code page). The pre-scan counts by it and the loop extracts by it, so that the stop rule
+    // never ends a run before a wanted file: masks are file-name masks (the FileSpec setter keeps
+    // only that part), so only the entries' file names are compared.
+    bool Wanted(const std::string& name) const;
     // Prepares and processes one wanted entry: the library's result, or nullopt when the entry
     // was passed over (a name that would leave ExtractDir, an existing file that is kept).
     std::optional<int> ExtractWanted(void* handle, const std::string& name);
@@ -71,8 +77,12 @@ private:
     void AfterLibraryCall();
 
     // Pre-scan of one volume: counts its wanted files and their bytes; 25235 when it cannot
-    // be opened, 25236 for a main header cut short.
-    void ScanVolume(const std::string& volume);
+    // be opened, 25236 for a main header cut short. For the volume a run starts from, the
+    // wanted file continued from a volume before it is kept in m_unbegun.
+    void ScanVolume(const std::string& volume, bool startOfRun = false);
+    // Reports each wanted file the run cannot begin because its start lies in a volume before
+    // the one the run starts from.
+    void ReportUnbegun();
     // The entry's whole unpacked size, taken from the pre-scan when its low 32 bits agree.
     std::uint64_t TakeEntrySize(std::uint32_t lowSize);
 
@@ -96,6 +106,8 @@ private:
     std::uint64_t m_totalPacked = 0;
     std::uint64_t m_totalUnpacked = 0;
     std::uint32_t m_newestFileTime = 0;
+    // Wanted files whose beginning lies before the volume the run starts from.
+    std::vector<std::string> m_unbegun;
     // Whole sizes of the scanned file entries, in archive order, for TakeEntrySize.
     std::deque<std::uint64_t> m_entrySizes;
     // A pre-scan walk that ended early: its count cannot end the run.

@@ -27,9 +27,11 @@ constexpr std::uint16_t kSkipIfUnknown = 0x4000, kLongBlock = 0x8000;
 constexpr std::uint16_t kMainVolume = 0x0001, kMainSolid = 0x0008, kMainNewNumbering = 0x0010,
                         kMainEncryptedHeaders = 0x0080, kMainFirstVolume = 0x0100,
                         kMainCryptVersion = 0x0200;
+// kFileComment: a RAR 1.5-2.x file comment inside the header, behind the name.
 constexpr std::uint16_t kFileSplitBefore = 0x0001, kFileSplitAfter = 0x0002,
-                        kFileEncrypted = 0x0004, kFileSolid = 0x0010, kFileDirectoryMask = 0x00E0,
-                        kFileLarge = 0x0100, kFileUnicode = 0x0200, kFileSalt = 0x0400;
+                        kFileEncrypted = 0x0004, kFileComment = 0x0008, kFileSolid = 0x0010,
+                        kFileDirectoryMask = 0x00E0, kFileLarge = 0x0100, kFileUnicode = 0x0200,
+                        kFileSalt = 0x0400;
 constexpr std::uint16_t kEndNextVolume = 0x0001, kEndDataCrc = 0x0002, kEndVolumeNumber = 0x0008;
 
 // The dictionary of RAR 2.0 and later: 64 KiB shifted left by the three bits under

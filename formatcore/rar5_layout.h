@@ -50,6 +50,8 @@ constexpr std::uint64_t kHostWindows = 0, kHostUnix = 1;
 // Extra records of file headers, and their fields.
 constexpr std::uint64_t kExtraCrypt = 1, kExtraHash = 2, kExtraTime = 3, kExtraRedirection = 5;
 constexpr std::uint64_t kHashBlake2sp = 0;
+constexpr std::uint64_t kRedirectUnixSymlink = 1, kRedirectWindowsSymlink = 2,
+                        kRedirectJunction = 3, kRedirectHardLink = 4, kRedirectFileCopy = 5;
 constexpr std::size_t kBlake2spSize = 32;
 // The encryption record of file headers and the archive encryption header: version 0, flags,
 // the binary logarithm of the key derivation's iterations (one byte), the salt, the file's start

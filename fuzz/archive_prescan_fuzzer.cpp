@@ -1,5 +1,6 @@
 // Fuzzer of the pre-scan: walks arbitrary bytes as a RAR volume from offset 0 and from where the
-// type detection finds a signature, checking that every header found lies inside the input.
+// type detection finds a signature, checking that every header found lies inside the input, and
+// reads the volume's place in its set.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)kiv::IsFolderEntry(h.flags, h.hostOs, h.attributes);
     };
     kiv::WalkRarVolume(reader, 0, check);
+    const kiv::VolumePlace place = kiv::ReadVolumePlace(reader, 0);
+    if (!place.rar && (place.volume || place.known)) std::abort();
     const kiv::DetectedArchive detected = kiv::DetectArchive(reader);
     if (detected.signatureOffset < 1) std::abort();
     if (detected.type == kiv::TArcType::atRar || detected.type == kiv::TArcType::atRarExe) {

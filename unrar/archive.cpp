@@ -3,10 +3,15 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "formatcore/dos_time.h"
+#include "formatcore/rar5_layout.h"
 #include "unrar/data_check.h"
 #include "unrar/entry_crypt.h"
 #include "unrar/entry_sink.h"
@@ -21,6 +26,7 @@ namespace kiv::rar {
 namespace {
 
 constexpr uint64_t kMaxEntries = 1u << 20;
+constexpr size_t kCopyChunk = size_t{1} << 20;
 constexpr size_t kNameField = 260;
 constexpr uint32_t kHostUnix = 3;
 
@@ -35,6 +41,23 @@ uint32_t Generation(uint32_t unpVer) {
     if (unpVer == 26) return 20;
     if (unpVer == 36) return 29;
     return unpVer;
+}
+
+// A file copy or a hard link: written as a copy of its target's data, once that is extracted.
+bool IsCopy(const EntryHeader& e) {
+    return e.redirection == format::rar5::kRedirectHardLink ||
+           e.redirection == format::rar5::kRedirectFileCopy;
+}
+
+// The time an extracted file is given: the entry's Unix time, else its DOS time; none when the
+// header has neither.
+std::optional<struct timespec> ModificationTime(const EntryHeader& e) {
+    if (!e.hasUnixTime && e.dosTime == 0) return std::nullopt;
+    struct timespec mtime {};
+    mtime.tv_sec =
+        static_cast<time_t>(e.hasUnixTime ? e.mtimeSec : format::DosToUnixTime(e.dosTime));
+    mtime.tv_nsec = e.hasUnixTime ? static_cast<long>(e.mtimeNsec) : 0;
+    return mtime;
 }
 
 // The permissions an extracted file is created with (the umask applies): a Unix-made entry's
@@ -159,6 +182,8 @@ void Archive::Fill(RARHeaderData& header, const Current& current) const {
 int Archive::ProcessFile(int operation, const char* destPath, const char* destName) {
     int code = 0;
     int systemError = 0;
+    std::optional<Current> again;
+    const uint64_t volume = m_volumes.Index();
     try {
         if (m_fatal != 0) return m_fatal;
         if (!m_current) return m_encryptedFailure.value_or(ERAR_UNKNOWN);
@@ -171,34 +196,31 @@ int Archive::ProcessFile(int operation, const char* destPath, const char* destNa
             return 0;
         }
         if (operation != RAR_TEST && operation != RAR_EXTRACT) return ERAR_UNKNOWN;
-        const bool continuesSolid = !current.entry.stored && ParamsFor(current.entry).solid;
-        try {
-            return TestOrExtract(current, operation, destPath, destName);
-        } catch (const RarError& e) {
-            if (CanRetry(current.entry, e.Code(), continuesSolid)) {
-                m_unfinished.reset();
-                m_current = std::move(current);
-            } else if (current.entry.encrypted) {
-                m_encryptedFailure = e.Code();
-            }
-            throw;
-        }
+        again = current;
+        code = TestOrExtract(current, operation, destPath, destName);
     } catch (const RarError& e) {
         code = e.Code();
         systemError = e.SystemError();
+    }
+    if (code != 0 && again) {
+        if (CanRetry(again->entry, code, volume)) {
+            m_current = std::move(again);
+        } else if (again->entry.encrypted) {
+            m_encryptedFailure = code;
+        }
     }
     // Set last, after every clean-up, so that the caller finds it.
     if (systemError != 0) errno = systemError;
     return code;
 }
 
-bool Archive::CanRetry(const EntryHeader& e, int code, bool continuesSolid) const {
-    if (m_fatal != 0 || !e.encrypted) return false;
-    // Refused before any of its data was read.
+bool Archive::CanRetry(const EntryHeader& e, int code, uint64_t startVolume) const {
+    if (m_fatal != 0) return false;
+    // Refused before any of its data was read or decoded.
     if (code == ERAR_MISSING_PASSWORD || code == ERAR_BAD_PASSWORD) return true;
-    // A wrong password that only the data's check reveals: the data can be read again when it
-    // lies in the current volume and no solid state before it was used up.
-    return code == ERAR_BAD_DATA && !e.splitAfter && !continuesSolid;
+    // The entry's data is read again from its first byte, so a try may be repeated only while
+    // the walk has not left the volume it starts in, and only when it decoded no solid state.
+    return m_volumes.Index() == startVolume && !CarriesSolidState(e);
 }
 
 int Archive::TestOrExtract(const Current& current, int operation, const char* destPath,
@@ -212,7 +234,7 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
     }
     if (m_mode == RAR_OM_LIST_INCSPLIT && (e.splitBefore || e.splitAfter)) return ERAR_UNKNOWN;
     // Links, devices and fifos are never created; their data may still feed a solid stream.
-    if (e.specialFile) {
+    if (e.specialFile && !IsCopy(e)) {
         PassOver(e);
         return ERAR_EREFERENCE;
     }
@@ -220,11 +242,13 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
         PassOver(e);
         return ERAR_SMALL_BUF;
     }
+    if (IsCopy(e)) return WriteCopy(e, operation, path, name);
     std::unique_ptr<OutputFile> out;
+    Destination dest;
     if (operation == RAR_EXTRACT) {
         try {
-            out = OutputFile::Create(ResolveDestination(path, name, e.name), m_volumes.Volumes(),
-                                     ModeFor(e));
+            dest = ResolveDestination(path, name, e.name);
+            out = OutputFile::Create(dest, m_volumes.Volumes(), ModeFor(e));
         } catch (const RarError&) {
             PassOver(e);
             throw;
@@ -232,19 +256,51 @@ int Archive::TestOrExtract(const Current& current, int operation, const char* de
     }
     DecodeEntry(e, out.get(), true);
     if (out) {
-        struct timespec mtime {};
-        mtime.tv_sec =
-            static_cast<time_t>(e.hasUnixTime ? e.mtimeSec : format::DosToUnixTime(e.dosTime));
-        mtime.tv_nsec = e.hasUnixTime ? static_cast<long>(e.mtimeNsec) : 0;
-        const bool haveTime = e.hasUnixTime || e.dosTime != 0;
-        out->Commit(haveTime ? &mtime : nullptr);
+        const std::optional<struct timespec> mtime = ModificationTime(e);
+        out->Commit(mtime ? &*mtime : nullptr);
+        Remember(e, dest, *out);
     }
     return 0;
 }
 
+int Archive::WriteCopy(const EntryHeader& e, int operation, const std::string& path,
+                       const std::string& name) {
+    if (operation != RAR_EXTRACT) return ERAR_EREFERENCE;
+    Fd source = m_extracted.Open(e.linkTarget, e.unpSize);
+    if (!source.Valid()) return ERAR_EREFERENCE;
+    const Destination dest = ResolveDestination(path, name, e.name);
+    std::unique_ptr<OutputFile> out = OutputFile::Create(dest, m_volumes.Volumes(), ModeFor(e));
+    // The target's data passed its check when it was extracted; the copy's header has none.
+    DataCheck check(false, false);
+    EntrySink sink(e.name, check, out.get(), m_processData, e.unpSize, false);
+    std::vector<uint8_t> buffer(kCopyChunk);
+    while (true) {
+        const ssize_t got = ::read(source.Get(), buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw RarError(ERAR_EREAD, e.name + ": cannot read " + e.linkTarget, errno);
+        if (got == 0) break;
+        sink.Write(buffer.data(), static_cast<size_t>(got));
+    }
+    if (sink.Written() != e.unpSize) {
+        throw RarError(ERAR_BAD_DATA, e.name + ": " + e.linkTarget + " changed while copied");
+    }
+    const std::optional<struct timespec> mtime = ModificationTime(e);
+    out->Commit(mtime ? &*mtime : nullptr);
+    Remember(e, dest, *out);
+    return 0;
+}
+
+void Archive::Remember(const EntryHeader& e, const Destination& dest, const OutputFile& out) {
+    // Only RAR 5.0 entries refer to earlier ones.
+    if (m_volumes.Info().format != RarFormat::Rar5) return;
+    m_extracted.Remember(e.name, dest, out.Device(), out.Inode());
+}
+
 bool Archive::CarriesSolidState(const EntryHeader& e) const {
+    // A RAR 5.0 redirection has no data of its own in the solid stream, whatever size it
+    // declares (that of its target).
     return m_mode == RAR_OM_EXTRACT && m_volumes.Info().solid && !e.stored && !e.directory &&
-           (!e.encrypted || m_keyring.HasPassword()) && !e.splitBefore;
+           (!e.encrypted || m_keyring.HasPassword()) && !e.splitBefore && e.redirection == 0;
 }
 
 void Archive::PassOver(const EntryHeader& e) {

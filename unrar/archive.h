@@ -8,14 +8,14 @@
 #include <string>
 
 #include "unrar/decoder.h"
+#include "unrar/extracted_files.h"
 #include "unrar/format_reader.h"
 #include "unrar/keyring.h"
+#include "unrar/output_file.h"
 #include "unrar/unrar.h"
 #include "unrar/volume_set.h"
 
 namespace kiv::rar {
-
-class OutputFile;
 
 class Archive {
 public:
@@ -36,9 +36,10 @@ public:
 
     // The semantics of RARReadHeader and RARProcessFile; they return ERAR_* codes and only let
     // std::bad_alloc escape. After ERAR_ECREATE or ERAR_EWRITE, ProcessFile leaves errno set to
-    // the system's reason for the failure. A password error leaves the header walk (and, when
-    // the entry can be read again, the entry) where it was, so that the call can be made again
-    // after another password was set.
+    // the system's reason for the failure. An entry that failed stays the current one, for
+    // another ProcessFile (with another password, say), when its data can be read again: a
+    // password was refused before any of it was read, or the walk is still in the volume where
+    // its data begins and no solid state went into the try.
     int ReadHeader(RARHeaderData& header);
     int ProcessFile(int operation, const char* destPath, const char* destName);
 
@@ -50,12 +51,18 @@ private:
 
     Block NextBlock();
     // Whether ProcessFile may be called again for this entry after it failed with code.
-    bool CanRetry(const EntryHeader& e, int code, bool continuesSolid) const;
+    bool CanRetry(const EntryHeader& e, int code, uint64_t startVolume) const;
     void AdvanceVolume(const EntryHeader* continued);
     void FinishUnfinished();
     int ReadHeaderOrThrow(RARHeaderData& header);
     int TestOrExtract(const Current& current, int operation, const char* destPath,
                       const char* destName);
+    // Writes a file copy or hard link entry as a copy of the file this handle extracted for its
+    // target; ERAR_EREFERENCE when there is none (or only a test was asked for). Throws RarError.
+    int WriteCopy(const EntryHeader& e, int operation, const std::string& path,
+                  const std::string& name);
+    // Keeps what an extracted file became, for the copies of it that may follow.
+    void Remember(const EntryHeader& e, const Destination& dest, const OutputFile& out);
     void Fill(RARHeaderData& header, const Current& current) const;
 
     // Decodes the entry whose header was read last into `out` (none: checks only) and verifies
@@ -70,6 +77,7 @@ private:
 
     Keyring m_keyring;  // before m_volumes, whose readers use it
     VolumeSet m_volumes;
+    ExtractedFiles m_extracted;
     unsigned m_mode;
     PROCESSDATAPROC m_processData = nullptr;
     DecoderFactory m_decoderFactory;

@@ -52,6 +52,10 @@ struct EntryHeader {
     bool directory = false;
     bool solid = false;        // the header's own solid flag (RAR 2.0 and later, RAR 5.0)
     bool specialFile = false;  // link, device or fifo: never created
+    // RAR 5.0: the redirection record's type (format::rar5::kRedirect*), 0 without one, and the
+    // name it points to (for hard links and file copies, an earlier entry's stored name).
+    uint32_t redirection = 0;
+    std::string linkTarget;
     bool stored = false;
     bool unknownSize = false;
     uint64_t packSize = 0;  // data bytes of this part

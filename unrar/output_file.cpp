@@ -238,6 +238,13 @@ void OutputFile::Commit(const struct timespec* mtime) {
         const int error = errno;
         FailWrite("cannot set the time of " + m_finalName, error);
     }
+    struct stat st {};
+    if (::fstat(m_fd.Get(), &st) != 0) {
+        const int error = errno;
+        FailWrite("cannot inspect " + m_finalName, error);
+    }
+    m_device = st.st_dev;
+    m_inode = st.st_ino;
     CheckFinal();
     if (m_tempName.empty()) {
         LinkIntoPlace();

@@ -50,6 +50,9 @@ public:
 
     // True when the temporary file has no name (O_TMPFILE), so that a killed run leaves nothing.
     bool Unnamed() const { return m_tempName.empty(); }
+    // The device and inode of the file, known once it is committed.
+    dev_t Device() const { return m_device; }
+    ino_t Inode() const { return m_inode; }
 
 private:
     OutputFile(Fd dirFd, std::string finalName, FileIds volumes);
@@ -63,6 +66,8 @@ private:
     std::string m_finalName;
     FileIds m_volumes;
     bool m_committed = false;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
 };
 
 // The names our named temporary files for `finalName` take in its folder, by attempt.

@@ -29,6 +29,17 @@ uint16_t StoredCrc(const std::string& header) {
     return format::Le16(reinterpret_cast<const uint8_t*>(header.data()) + layout::kCrcAt);
 }
 
+// RAR 1.5-2.x keeps a file comment behind the name inside the file header, and the header's
+// check value covers the fields up to the end of the name only.
+bool OldCommentCrcMatches(const layout::BlockBase& base, const std::string& header) {
+    if (base.type != layout::kFileHead || !(base.flags & layout::kFileComment)) return false;
+    const auto fields =
+        layout::ReadFileFields(reinterpret_cast<const uint8_t*>(header.data()), header.size());
+    if (!fields) return false;
+    const size_t nameEnd = fields->nameAt + fields->nameSize;
+    return nameEnd < header.size() && HeaderCrc(header, nameEnd) == StoredCrc(header);
+}
+
 // The encryption version from which the writers derived keys with a correct SHA-1.
 constexpr uint8_t kFixedHashVersion = 36;
 
@@ -152,7 +163,8 @@ Block Rar4Reader::Next() {
             base.type == layout::kEndHead) {
             if (header.empty()) {
                 header = ReadHeaderBytes(here, base.size);
-                if (HeaderCrc(header, base.size) != StoredCrc(header)) {
+                if (HeaderCrc(header, base.size) != StoredCrc(header) &&
+                    !OldCommentCrcMatches(base, header)) {
                     Cursor::Fail("header check value mismatch");
                 }
             }

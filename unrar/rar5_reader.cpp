@@ -2,6 +2,9 @@
 #include "unrar/rar5_reader.h"
 
 #include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "formatcore/dos_time.h"
@@ -329,6 +332,11 @@ void Rar5Reader::ParseExtra(Cursor extra, EntryHeader& e) const {
             }
         } else if (type == layout::kExtraRedirection) {
             e.specialFile = true;
+            const uint64_t kind = record.Vint();
+            record.Vint();  // flags: a symbolic link to a folder
+            const size_t length = CheckedSize(record.Vint(), record.Left(), "link target too long");
+            e.redirection = static_cast<uint32_t>(std::min<uint64_t>(kind, UINT32_MAX));
+            e.linkTarget = record.Bytes(length);
         }
     }
 }

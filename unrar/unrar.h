@@ -23,7 +23,9 @@
 // Error codes in practice:
 // - ERAR_BAD_ARCHIVE: not a RAR archive; ERAR_UNKNOWN_FORMAT: RAR before 1.5 or an unknown
 //   version, and RARProcessFile of an entry whose compression this library cannot decode;
-// - ERAR_EREFERENCE: RARProcessFile of a link, a device or a fifo, which are never created;
+// - ERAR_EREFERENCE: RARProcessFile of a link, a device or a fifo, which are never created (a
+//   RAR 5.0 file copy or hard link of a file this handle extracted is written as a regular file
+//   holding a copy of that file's data);
 // - ERAR_BAD_DATA: a damaged header (the walk ends there), damaged compressed data, a data
 //   checksum mismatch, or a volume that does not continue the set; ERAR_EREAD: data cut short
 //   or unreadable;
@@ -132,7 +134,8 @@ struct RAROpenArchiveData {
 // Mode RAR_VOL_ASK: the volume named in ArcName is absent; the callback may write another
 // path into ArcName (a buffer of 4096 bytes including the terminating zero) and answer non-zero
 // to try that path, or answer 0 to stop. Mode RAR_VOL_NOTIFY: ArcName has just been opened;
-// non-zero goes on, 0 stops.
+// non-zero goes on, 0 stops; a callback that writes another path into ArcName and goes on makes
+// the library read that file instead (checked like the proposed one, without another notice).
 typedef int (*CHANGEVOLPROC)(char* ArcName, int Mode);
 // Called with every chunk (at most 1 MiB) of an entry's data while it is tested or extracted
 // (not while a solid entry is only decoded to reach the next one); the bytes are the library's
@@ -153,7 +156,9 @@ KIV_UNRAR_EXPORT int RARReadHeader(void* hArcData, struct RARHeaderData* HeaderD
 // written to DestName (or DestPath followed by the stored name when DestName is null), which
 // must lie inside DestPath when DestPath is given; it appears only when its data passed the
 // check. Returns 0 or an ERAR_* code (and errno, see above); a failed entry leaves no file
-// behind.
+// behind. After a failure the same entry may be processed again (after RARSetPassword, say)
+// while its data can be read once more: while the walk is still in the volume where the entry
+// begins and the entry carries no solid state; otherwise that call answers ERAR_UNKNOWN.
 KIV_UNRAR_EXPORT int RARProcessFile(void* hArcData, int Operation, char* DestPath, char* DestName);
 KIV_UNRAR_EXPORT void RARSetChangeVolProc(void* hArcData, CHANGEVOLPROC ChangeVolProc);
 KIV_UNRAR_EXPORT void RARSetProcessDataProc(void* hArcData, PROCESSDATAPROC ProcessDataProc);

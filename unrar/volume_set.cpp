@@ -2,6 +2,8 @@
 #include "unrar/volume_set.h"
 
 #include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -99,36 +101,54 @@ void VolumeSet::CheckContinues(const ArchiveInfo& info, const Block& first,
     }
 }
 
-void VolumeSet::Advance(const EntryHeader* continued) {
-    if (m_index + 1 >= kMaxVolumes) throw RarError(ERAR_BAD_DATA, "too many volumes");
-    const std::string name = AskForVolume(ProposeNext());
-    std::unique_ptr<format::FileSource> file = OpenVolume(name);
+VolumeSet::Candidate VolumeSet::OpenCandidate(const std::string& name,
+                                              const EntryHeader* continued) const {
+    Candidate c;
+    c.file = OpenVolume(name);
     for (const auto& [dev, ino] : m_volumes) {
-        if (dev == file->Device() && ino == file->Inode()) {
+        if (dev == c.file->Device() && ino == c.file->Inode()) {
             NotContinuing(name, "it was read already");
         }
     }
-    std::unique_ptr<FormatReader> reader;
     try {
-        reader = OpenFormatReader(*file, m_keyring);
+        c.reader = OpenFormatReader(*c.file, m_keyring);
     } catch (const RarError& e) {
         if (e.Code() == ERAR_EREAD) throw;
         NotContinuing(name, e.what());
     }
-    Block first = reader->Next();
-    CheckContinues(reader->Info(), first, continued, name);
-    if (m_changeVolume != nullptr) {
-        std::vector<char> buffer(kNameBufferSize, '\0');
-        std::memcpy(buffer.data(), name.data(), std::min(name.size(), kNameBufferSize - 1));
-        if (m_changeVolume(buffer.data(), RAR_VOL_NOTIFY) == 0) {
-            throw RarError(ERAR_EOPEN, "volume " + name + " was refused");
-        }
+    c.first = c.reader->Next();
+    CheckContinues(c.reader->Info(), c.first, continued, name);
+    return c;
+}
+
+std::string VolumeSet::Notify(const std::string& name) const {
+    if (m_changeVolume == nullptr) return name;
+    std::vector<char> buffer(kNameBufferSize, '\0');
+    std::memcpy(buffer.data(), name.data(), std::min(name.size(), kNameBufferSize - 1));
+    if (m_changeVolume(buffer.data(), RAR_VOL_NOTIFY) == 0) {
+        throw RarError(ERAR_EOPEN, "volume " + name + " was refused");
     }
-    m_volumes.emplace_back(file->Device(), file->Inode());
-    m_reader = std::move(reader);
-    m_file = std::move(file);
+    buffer.back() = '\0';
+    return buffer.data();
+}
+
+void VolumeSet::Advance(const EntryHeader* continued) {
+    if (m_index + 1 >= kMaxVolumes) throw RarError(ERAR_BAD_DATA, "too many volumes");
+    std::string name = AskForVolume(ProposeNext());
+    Candidate next = OpenCandidate(name, continued);
+    // The caller reads the volume it names (its own pre-scan, for one), so the set goes on with
+    // that file and not with the one proposed.
+    const std::string named = Notify(name);
+    if (named != name) {
+        if (named.empty()) throw RarError(ERAR_EOPEN, "volume " + name + " was renamed to nothing");
+        name = named;
+        next = OpenCandidate(name, continued);
+    }
+    m_volumes.emplace_back(next.file->Device(), next.file->Inode());
+    m_reader = std::move(next.reader);
+    m_file = std::move(next.file);
     m_name = name;
-    m_peeked = std::move(first);
+    m_peeked = std::move(next.first);
     ++m_index;
 }
 

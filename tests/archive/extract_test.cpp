@@ -22,26 +22,7 @@ using fx::VolumeNaming;
 
 constexpr std::size_t kMiB = 1024 * 1024;
 
-class Extraction : public ArchiveTest {
-protected:
-    void SetUp() override {
-        ArchiveTest::SetUp();
-        m_engine = std::make_unique<EngineScope>(KIV_UNRAR_LIBRARY);
-        ASSERT_TRUE(LibraryLoaded()) << RarLibraryError();
-    }
-    void TearDown() override {
-        m_engine.reset();
-        ArchiveTest::TearDown();
-    }
-
-    std::vector<std::string> Write(const std::vector<fx::FixtureEntry>& entries,
-                                   const fx::FixtureOptions& options,
-                                   const std::string& name = "set.rar") {
-        return fx::WriteRarArchive(Path(name), entries, options);
-    }
-
-    std::unique_ptr<EngineScope> m_engine;
-};
+class Extraction : public RealLibraryTest {};
 
 TEST_F(Extraction, TwoFilesRaiseTheEventsInOrderWithBothPercentages) {
     const std::string a = Pattern(kMiB + kMiB / 2, 1);
@@ -416,6 +397,31 @@ TEST_F(Extraction, ASubfolderSwappedForALinkDuringTheRunGetsNothingOutside) {
     EXPECT_GT(begun, 0);
     EXPECT_EQ(ListFiles(Path("outside")), std::vector<std::string>{});
     EXPECT_EQ(ListNames(Path("outside/deeper")), std::vector<std::string>{});
+}
+
+// RAR 1.5-2.x keeps the archive comment inside the main header and file comments inside the
+// file headers, behind the name and outside the header's check value.
+TEST_F(Extraction, CommentsOfOldArchivesArePassedOver) {
+    std::vector<fx::FixtureEntry> entries;
+    for (const char* name : {"readme.txt", "dir/big.bin", "last.txt"}) {
+        fx::FixtureEntry e = FileEntry(name, Pattern(120 * 1024, 14));
+        e.unpVer = 20;
+        e.comment.text = std::string("about ") + name;
+        entries.push_back(e);
+    }
+    fx::FixtureOptions options = SetOptions(ArchiveFormat::Rar4, 200 * 1024, VolumeNaming::Old);
+    options.archiveComment.text = "the release\r\n";
+    options.endBlocks = false;
+    const auto volumes = Write(entries, options);
+    ASSERT_GE(volumes.size(), 2u);
+    auto rar = MainWindowExtractor(volumes[0], Path("out"));
+    EventLog log;
+    log.Attach(*rar);
+    EXPECT_EQ(rar->Extract(), 3);
+    EXPECT_TRUE(log.errors.empty());
+    EXPECT_EQ(ListFiles(Path("out")),
+              (std::vector<std::string>{"dir/big.bin", "last.txt", "readme.txt"}));
+    EXPECT_TRUE(SameBytes(ReadFile(Path("out/dir/big.bin")), entries[1].data));
 }
 
 TEST_F(Extraction, CompressedEntriesFailWithoutLeavingAFile) {

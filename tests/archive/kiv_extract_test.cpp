@@ -135,7 +135,7 @@ TEST_F(ArchiveTest, KivExtractReportsEachFailureKindWithItsOwnMessage) {
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(run.out.find('\x9b'), std::string::npos);
     EXPECT_EQ(run.err,
-              "error 26800: Skipped File (link)\n"
+              "error 26800: Skipped File: a link; links are not created (link)\n"
               "error 25150: Error creating dir: Not a directory (a.txt)\n");
     EXPECT_TRUE(Exists(Path("out/") + crafted));
     EXPECT_FALSE(Exists(Path("out/link")));
@@ -143,7 +143,7 @@ TEST_F(ArchiveTest, KivExtractReportsEachFailureKindWithItsOwnMessage) {
     ASSERT_EQ(::unlink(Path("out/docs").c_str()), 0);
     run = RunTool(Dir(), volumes[0], Path("out"));
     EXPECT_EQ(run.err,
-              "error 26800: Skipped File (link)\n"
+              "error 26800: Skipped File: a link; links are not created (link)\n"
               "error 25326: Unsupported compression method (packed.bin)\n");
     EXPECT_EQ(ListFiles(Path("out")), (std::vector<std::string>{"b.txt", "docs/a.txt", crafted}));
 }

@@ -97,6 +97,16 @@ TEST(Prescan, WalksOverBlocksWithoutTheLongBlockFlag) {
     EXPECT_EQ(files[1].name, "b");
 }
 
+TEST(Prescan, FileHeadersFlaggedForOldVersionsAreFiles) {
+    Rar4File flagged = R4("a");
+    flagged.flags = 0xC000;
+    const auto files =
+        Walk(Rar4Marker() + Rar4Main() + Rar4FileHeader(flagged) + Rar4FileHeader(R4("b")),
+             WalkStatus::Complete);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].name, "a");
+}
+
 TEST(Prescan, Rar4UnicodeNamesUseTheirPlainPart) {
     Rar4File f = R4(std::string("plain.txt\0\x01\x02", 12));
     f.flags = 0x8200;

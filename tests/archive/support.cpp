@@ -87,6 +87,23 @@ fixture::FixtureOptions SetOptions(fixture::ArchiveFormat format, std::uint64_t 
     return o;
 }
 
+void RealLibraryTest::SetUp() {
+    ArchiveTest::SetUp();
+    m_engine = std::make_unique<EngineScope>(KIV_UNRAR_LIBRARY);
+    ASSERT_TRUE(LibraryLoaded()) << RarLibraryError();
+}
+
+void RealLibraryTest::TearDown() {
+    m_engine.reset();
+    ArchiveTest::TearDown();
+}
+
+std::vector<std::string> RealLibraryTest::Write(const std::vector<fixture::FixtureEntry>& entries,
+                                                const fixture::FixtureOptions& options,
+                                                const std::string& name) {
+    return fixture::WriteRarArchive(Path(name), entries, options);
+}
+
 std::unique_ptr<TUnRAR> MainWindowExtractor(const std::string& archive, const std::string& dest) {
     auto rar = std::make_unique<TUnRAR>(nullptr);
     rar->SetConfirmOverwrites(false);

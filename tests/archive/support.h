@@ -75,6 +75,20 @@ fixture::FixtureEntry FolderEntry(const std::string& name, std::uint32_t hostOs 
 fixture::FixtureOptions SetOptions(fixture::ArchiveFormat format, std::uint64_t volumeSize = 0,
                                    fixture::VolumeNaming naming = fixture::VolumeNaming::New);
 
+// A test against our RAR library, loaded for the test, with archives the fixture writer makes.
+class RealLibraryTest : public ArchiveTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Writes the archive or set `name` in the test's folder; returns its volumes.
+    std::vector<std::string> Write(const std::vector<fixture::FixtureEntry>& entries,
+                                   const fixture::FixtureOptions& options,
+                                   const std::string& name = "set.rar");
+
+private:
+    std::unique_ptr<EngineScope> m_engine;
+};
+
 // A TUnRAR as the main window drives it: ExtractDir, ArchiveFile, "*.*" added to FileSpec,
 // ConfirmOverwrites off.
 std::unique_ptr<TUnRAR> MainWindowExtractor(const std::string& archive, const std::string& dest);

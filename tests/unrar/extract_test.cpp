@@ -199,6 +199,64 @@ TEST_P(ExtractTest, SpanningEntryMismatchInALaterVolumeLeavesNothing) {
     EXPECT_FALSE(Exists(Path("span")));
 }
 
+// A try that fails leaves the entry current, so the caller may process it again (the engine
+// does, once per password) and succeed; whole in one volume or spread over several.
+TEST_P(ExtractTest, AFailedTryCanBeRepeatedAndSucceed) {
+    for (const uint64_t volumeSize : {uint64_t{0}, uint64_t{8000}}) {
+        SCOPED_TRACE(volumeSize);
+        const std::string data = Pattern(30000, 12);
+        std::string archive = Archive({Entry("a.bin", data), Entry("b.txt", "b")}, volumeSize);
+        ASSERT_EQ(::mkdir(Path("out").c_str(), 0755), 0);
+        std::string dir = Path("out/");
+        std::string outside = Path("a.bin");
+        ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, dir, outside), ERAR_ECREATE);
+        std::string inside = Path("out/a.bin");
+        EXPECT_EQ(RARProcessFile(m_handle.get(), RAR_EXTRACT, dir.data(), inside.data()), 0);
+        EXPECT_TRUE(SameBytes(ReadFile(inside), data));
+        RARHeaderData header{};
+        ASSERT_EQ(RARReadHeader(m_handle.get(), &header), 0);
+        EXPECT_STREQ(header.FileName, "b.txt");
+        EXPECT_EQ(RARReadHeader(m_handle.get(), &header), ERAR_END_ARCHIVE);
+        m_handle.reset();
+        for (const std::string& v : m_volumes) ::unlink(v.c_str());
+        ::unlink(inside.c_str());
+        ::rmdir(Path("out").c_str());
+    }
+}
+
+TEST_P(ExtractTest, AnEncryptedEntryIsAnsweredAgainAfterAPasswordFailure) {
+    FixtureEntry locked = Entry("locked", "secret");
+    locked.encrypted = true;
+    std::string archive = Archive({locked, Entry("plain", "ok")});
+    std::string dir = Dir();
+    const int first = ProcessFirst(archive, RAR_EXTRACT, dir, Path("locked"));
+    EXPECT_EQ(first, ERAR_MISSING_PASSWORD);
+    std::string dest = Path("locked");
+    EXPECT_EQ(RARProcessFile(m_handle.get(), RAR_EXTRACT, dir.data(), dest.data()), first);
+    char password[] = "guess";
+    RARSetPassword(m_handle.get(), password);
+    EXPECT_NE(RARProcessFile(m_handle.get(), RAR_EXTRACT, dir.data(), dest.data()), ERAR_UNKNOWN);
+    EXPECT_FALSE(Exists(dest));
+    RARHeaderData header{};
+    ASSERT_EQ(RARReadHeader(m_handle.get(), &header), 0);
+    EXPECT_STREQ(header.FileName, "plain");
+}
+
+// Once the walk has left the volume where the entry's data begins, it cannot be read again.
+TEST_P(ExtractTest, AFailureInALaterVolumeCannotBeRepeated) {
+    std::string archive = Archive({Entry("span", Pattern(30000, 13))}, 8000);
+    std::string last = ReadFile(m_volumes.back());
+    last[last.size() - 20] ^= 1;
+    WriteFile(m_volumes.back(), last);
+    std::string dest = Path("span");
+    std::string dir = Dir();
+    ASSERT_EQ(ProcessFirst(archive, RAR_EXTRACT, dir, dest), ERAR_BAD_DATA);
+    EXPECT_EQ(RARProcessFile(m_handle.get(), RAR_EXTRACT, dir.data(), dest.data()), ERAR_UNKNOWN);
+    EXPECT_FALSE(Exists(dest));
+    RARHeaderData header{};
+    EXPECT_EQ(RARReadHeader(m_handle.get(), &header), ERAR_END_ARCHIVE);
+}
+
 struct UnsafeCase {
     const char* label;
     std::string destPath;  // relative to the test folder; "" for none

@@ -1,5 +1,9 @@
 // Volume sets: name proposals, the change-volume callback, missing and wrong volumes.
+#include <sys/stat.h>
+
 #include <cstring>
+#include <filesystem>
+#include <map>
 
 #include "tests/unrar/support.h"
 #include "unrar/volume_name.h"
@@ -44,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Steps, VolumeNameTest,
 struct Recorder {
     std::vector<std::pair<std::string, int>> calls;
     std::string replacement;  // written into the buffer on RAR_VOL_ASK when not empty
+    std::map<std::string, std::string> renames;  // names the callback replaces, in both modes
     int askAnswer = 1;
     int notifyAnswer = 1;
 };
@@ -51,6 +56,8 @@ Recorder g_recorder;
 
 int RecordVolume(char* name, int mode) {
     g_recorder.calls.emplace_back(name, mode);
+    const auto rename = g_recorder.renames.find(name);
+    if (rename != g_recorder.renames.end()) std::strcpy(name, rename->second.c_str());
     if (mode == RAR_VOL_ASK) {
         if (!g_recorder.replacement.empty()) std::strcpy(name, g_recorder.replacement.c_str());
         return g_recorder.askAnswer;
@@ -156,6 +163,49 @@ TEST_P(VolumeSetTest, AskedCallbackMayNameTheMovedVolume) {
     ASSERT_EQ(g_recorder.calls.size(), n);
     EXPECT_EQ(g_recorder.calls[n - 2], std::make_pair(volumes.back(), RAR_VOL_ASK));
     EXPECT_EQ(g_recorder.calls[n - 1], std::make_pair(moved, RAR_VOL_NOTIFY));
+}
+
+// The proposed second volume exists but is damaged; told of it, the callback names a good copy
+// in another folder, and once the volume after the copy is missing there, the set's own third.
+TEST_P(VolumeSetTest, NotifiedCallbackMayNameAnotherFileWhichIsRead) {
+    auto volumes = MakeSet("set.rar");
+    ASSERT_EQ(::mkdir(Path("moved").c_str(), 0755), 0);
+    const std::string copy = Path("moved/") + std::filesystem::path(volumes[1]).filename().string();
+    const std::string afterCopy =
+        Path("moved/") + std::filesystem::path(volumes[2]).filename().string();
+    WriteFile(copy, ReadFile(volumes[1]));
+    std::string damaged = ReadFile(volumes[1]);
+    damaged[damaged.size() / 2] ^= 0x55;
+    WriteFile(volumes[1], damaged);
+    g_recorder.renames = {{volumes[1], copy}, {afterCopy, volumes[2]}};
+    Handle h = Open(volumes[0], RAR_OM_EXTRACT);
+    RARSetChangeVolProc(h.get(), RecordVolume);
+    RARHeaderData header{};
+    size_t n = 0;
+    while (RARReadHeader(h.get(), &header) == 0) {
+        std::string dest = Path(std::string("out/") + header.FileName);
+        ASSERT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, nullptr, dest.data()), 0) << dest;
+        EXPECT_EQ(ReadFile(dest), m_entries[n].data);
+        ++n;
+    }
+    EXPECT_EQ(n, m_entries.size());
+    ASSERT_GE(g_recorder.calls.size(), 3u);
+    EXPECT_EQ(g_recorder.calls[0], std::make_pair(volumes[1], RAR_VOL_NOTIFY));
+    EXPECT_EQ(g_recorder.calls[1], std::make_pair(afterCopy, RAR_VOL_ASK));
+    EXPECT_EQ(g_recorder.calls[2], std::make_pair(volumes[2], RAR_VOL_NOTIFY));
+    EXPECT_EQ(g_recorder.calls.size(), volumes.size());
+}
+
+TEST_P(VolumeSetTest, ANotifiedNameThatIsMissingEndsWithAnOpenError) {
+    auto volumes = MakeSet("set.rar");
+    g_recorder.renames = {{volumes[1], Path("no-such-volume")}};
+    Handle h = Open(volumes[0], RAR_OM_EXTRACT);
+    RARSetChangeVolProc(h.get(), RecordVolume);
+    RARHeaderData header{};
+    ASSERT_EQ(RARReadHeader(h.get(), &header), 0);
+    std::string dest = Path("first");
+    EXPECT_EQ(RARProcessFile(h.get(), RAR_EXTRACT, nullptr, dest.data()), ERAR_EOPEN);
+    EXPECT_FALSE(Exists(dest));
 }
 
 TEST_P(VolumeSetTest, StopFromTheAskingCallbackEndsWithAnOpenErrorAndNoFile) {

@@ -43,6 +43,7 @@ volume paths.
   --crypt-version N         RAR 3.x: the main header's encryption version (36 and later derive
                             keys with the corrected SHA-1)
   --seed N                  seed of the salts and start vectors (default 1)
+  --archive-comment TEXT    a RAR 1.5-2.x archive comment in the main header (stored)
 
 --dir stores every file and folder below FOLDER, sorted by path, with their times.
 --manifest reads one entry per line (blank lines and lines starting with # are ignored):
@@ -51,7 +52,8 @@ volume paths.
   dir NAME [KEY=VALUE...]           a folder entry
 NAME, SOURCE and TEXT may use %XX escapes (%20 for a space). Keys: host=dos|windows|unix,
 attr=N (0x.. hex, 0.. octal), mtime=UNIX-SECONDS, form=oem|unicode|utf8, encrypted=1,
-method=N (0x31..0x35 labels the data as compressed), blake2=1, password=PASSWORD, unpver=N.
+method=N (0x31..0x35 labels the data as compressed), blake2=1, password=PASSWORD, unpver=N,
+comment=TEXT (a RAR 1.5-2.x file comment in the file header, stored).
 )";
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -108,6 +110,8 @@ void ApplyKey(FixtureEntry& e, const std::string& token) {
         e.password = Unescape(value);
     else if (key == "unpver")
         e.unpVer = static_cast<uint8_t>(std::stoul(value));
+    else if (key == "comment")
+        e.comment.text = Unescape(value);
     else
         Fail("unknown key " + key);
 }
@@ -224,6 +228,8 @@ int main(int argc, char** argv) {
             options.cryptVersion = std::stoi(value());
         } else if (arg == "--seed") {
             options.cryptSeed = static_cast<uint32_t>(std::stoul(value()));
+        } else if (arg == "--archive-comment") {
+            options.archiveComment.text = value();
         } else if (arg == "--dir") {
             folder = value();
         } else if (arg == "--manifest") {

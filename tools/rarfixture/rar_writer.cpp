@@ -152,13 +152,32 @@ Cipher CipherOf(const FixtureEntry& e, bool rar5) {
     return e.unpVer == 20 ? Cipher::Rar20 : Cipher::Aes128;
 }
 
+// The old comment block: its own check value, type 0x75, the comment's unpacked size,
+// version, method and CRC, then the comment's stored or packed bytes.
+Bytes Rar4CommentBlock(const OldComment& comment) {
+    const bool packed = !comment.packed.empty();
+    const Bytes& bytes = packed ? comment.packed : comment.text;
+    Bytes c;
+    Put16(c, 0);
+    Put8(c, 0x75);
+    Put16(c, 0);
+    Put16(c, static_cast<uint32_t>(13 + bytes.size()));
+    Put16(c, static_cast<uint32_t>(comment.text.size()));
+    Put8(c, 20);
+    Put8(c, packed ? 0x33 : 0x30);
+    Put16(c, Crc(comment.text) & 0xffff);
+    Set16(c, 0, Crc(c, 2) & 0xffff);
+    return c + bytes;
+}
+
 Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     const Bytes name = Rar4Name(e);
     const bool large = p.total > 0xffffffffu || p.size > 0xffffffffu;
     uint32_t flags = 0x8000 | (p.splitBefore ? 0x01 : 0) | (p.splitAfter ? 0x02 : 0) |
                      (Encrypted(e) ? 0x04 : 0) | (e.solid ? 0x10 : 0) |
                      (e.directory ? 0xE0 : (e.dictionary & 7) << 5) | (large ? 0x100 : 0) |
-                     (e.nameForm != NameForm::Oem ? 0x200 : 0) | (p.salt.empty() ? 0 : 0x400);
+                     (e.nameForm != NameForm::Oem ? 0x200 : 0) | (p.salt.empty() ? 0 : 0x400) |
+                     (e.comment.text.empty() ? 0 : 0x08) | e.extraFlags;
     Bytes h;
     Put16(h, 0);
     Put8(h, 0x74);
@@ -179,9 +198,11 @@ Bytes Rar4FileHeader(const FixtureEntry& e, const Part& p) {
     }
     h += name;
     h += p.salt;
+    const size_t checked = h.size();
+    if (!e.comment.text.empty()) h += Rar4CommentBlock(e.comment);
     if (h.size() > 0xffff) throw std::runtime_error("name too long for a RAR 1.5-4.x header");
     Set16(h, 5, static_cast<uint32_t>(h.size()));
-    Set16(h, 0, Crc(h, 2) & 0xffff);
+    Set16(h, 0, Crc(h.substr(0, checked), 2) & 0xffff);
     return h;
 }
 
@@ -207,6 +228,16 @@ Bytes Rar5FileHeader(const FixtureEntry& e, const Part& p) {
         } else {
             rec += p.cryptRecord;
         }
+        PutVint(extra, rec.size());
+        extra += rec;
+    }
+    if (e.redirection != 0) {
+        Bytes rec;
+        PutVint(rec, 5);  // redirection record: type, flags, target
+        PutVint(rec, e.redirection);
+        PutVint(rec, 0);
+        PutVint(rec, e.linkTarget.size());
+        rec += e.linkTarget;
         PutVint(extra, rec.size());
         extra += rec;
     }
@@ -419,9 +450,10 @@ void SetWriter::OpenVolume() {
     } else {
         Write(Bytes("Rar!\x1a\x07\x00", 7));
         const bool versioned = m_options.cryptVersion >= 0;
+        const bool comment = index == 0 && !m_options.archiveComment.text.empty();
         uint32_t flags = (IsSet() ? 0x01 | (index == 0 ? 0x100 : 0) : 0) |
                          (m_options.solid ? 0x08 : 0) | (HeadersEncrypted() ? 0x80 : 0) |
-                         (versioned ? 0x200 : 0);
+                         (versioned ? 0x200 : 0) | (comment ? 0x02 : 0);
         if (IsSet() && m_options.naming == VolumeNaming::New) flags |= 0x10;
         Bytes h;
         Put16(h, 0);
@@ -430,8 +462,10 @@ void SetWriter::OpenVolume() {
         Put16(h, versioned ? 14 : 13);
         h += Bytes(6, '\0');
         if (versioned) Put8(h, static_cast<uint32_t>(m_options.cryptVersion));
+        const Bytes block = comment ? Rar4CommentBlock(m_options.archiveComment) : Bytes();
+        Set16(h, 5, static_cast<uint32_t>(h.size() + block.size()));
         Set16(h, 0, Crc(h, 2) & 0xffff);
-        Write(h);
+        Write(h + block);
     }
 }
 
@@ -515,9 +549,10 @@ void SetWriter::Add(const FixtureEntry& e) {
     std::optional<rar::Rar5Keys> keys;
     const std::unique_ptr<StreamEncryptor> cipher = EntryCipher(e, crypt, keys);
     const uint64_t unpacked = e.directory ? 0 : source.Size();
-    const uint64_t total = e.directory ? 0
-                           : cipher    ? ArchiveCrypt::Padded(stored.Size())
-                                       : stored.Size();
+    const bool link = e.redirection != 0;
+    const uint64_t total = e.directory || link ? 0
+                           : cipher            ? ArchiveCrypt::Padded(stored.Size())
+                                               : stored.Size();
     PackedReader packed(stored, cipher.get(), total);
     const bool keyed = keys && m_options.tweakedChecksums;
     std::vector<uint8_t> buffer(kCopyChunk);
@@ -565,8 +600,8 @@ void SetWriter::Add(const FixtureEntry& e) {
             WriteRaw(buffer.data(), n);
             at += n;
         }
-        p.crc = static_cast<uint32_t>(p.splitAfter ? partCrc : whole);
-        if (keyed && !p.splitAfter) p.crc = rar::TransformCrc(*keys, p.crc);
+        p.crc = link ? 0 : static_cast<uint32_t>(p.splitAfter ? partCrc : whole);
+        if (keyed && !p.splitAfter && !link) p.crc = rar::TransformCrc(*keys, p.crc);
         const Bytes header = Sealed(Header(e, p));
         if (::pwrite(m_fd, header.data(), header.size(), static_cast<off_t>(headerAt)) !=
             static_cast<ssize_t>(header.size())) {

@@ -19,6 +19,14 @@ enum class NameForm { Oem, Unicode, Utf8 };
 // Old: name.rar, name.r00, name.r01 ...; New: name.part1.rar ... (digits for the set's size).
 enum class VolumeNaming { Old, New };
 
+// A comment in an old comment block (RAR 1.5-2.x): its text and, when not empty, the packed
+// form stored for it (a RAR 2.0 stream made by the caller, method 0x33); otherwise the text is
+// stored as it is (method 0x30).
+struct OldComment {
+    std::string text;
+    std::string packed;
+};
+
 struct FixtureEntry {
     std::string name;        // '/' separated; stored with '\' in RAR 1.5-4.x
     std::string data;        // the contents, unless sourcePath is set
@@ -42,6 +50,16 @@ struct FixtureEntry {
     uint32_t dictionary = 0;  // the dictionary exponent (RAR 1.5-4.x: 0-6; RAR 5.0: 0-31)
     uint32_t algorithm = 0;   // RAR 5.0: the compression algorithm version
     uint32_t fraction = 0;    // RAR 5.0, algorithm 1: the dictionary's 32nds
+    uint16_t extraFlags = 0;  // RAR 1.5-4.x: header flags or'ed into the ones written (0x4000)
+    // RAR 1.5-4.x: a file comment as RAR 1.5-2.x keeps it, in a comment block behind the name
+    // inside the file header (flag 0x0008), the header's check value covering the fields up to
+    // the end of the name only.
+    OldComment comment;
+    // RAR 5.0: a redirection record (1 Unix symbolic link, 2 Windows symbolic link, 3 junction,
+    // 4 hard link, 5 file copy) naming linkTarget; the entry then stores no data (CRC 0), and
+    // data only gives the size it declares, as RAR gives a link the size of its target.
+    uint32_t redirection = 0;
+    std::string linkTarget;
 };
 
 struct FixtureOptions {
@@ -65,6 +83,9 @@ struct FixtureOptions {
     // The key derivations (the library's unless set); fuzz seeds take the fuzzers' cheap ones.
     std::function<rar::Rar3Key(std::string_view, const uint8_t*, bool)> rar3Derivation;
     std::function<rar::Rar5Keys(std::string_view, const uint8_t*, unsigned)> rar5Derivation;
+    // RAR 1.5-4.x: an archive comment as RAR 1.5-2.x keeps it, in a comment block inside the main
+    // header of the first volume (flag 0x0002), the check value covering the first 13 bytes.
+    OldComment archiveComment;
 };
 
 // Writes the archive or volume set. path names the archive, or for a set its base name

@@ -42,9 +42,8 @@
 //   of RAR 2.0 and RAR 3.x carry no check value: a wrong password shows as ERAR_BAD_DATA. After
 //   either password code the call can be made again once RARSetPassword gave another password:
 //   RARReadHeader reads the same header again, and RARProcessFile processes the same entry
-//   again (after ERAR_BAD_DATA too, when the entry is encrypted, lies in the current volume and
-//   continues no solid stream; an encrypted entry that cannot be read again answers with its
-//   failure again);
+//   again (after ERAR_BAD_DATA too, under the conditions given at RARProcessFile; an encrypted
+//   entry that cannot be read again answers with its failure again);
 // - ERAR_UNKNOWN: the data callback answered 0.
 //
 // Solid archives: every entry is decoded in order. An entry that is skipped, passed over by
@@ -158,7 +157,8 @@ KIV_UNRAR_EXPORT int RARReadHeader(void* hArcData, struct RARHeaderData* HeaderD
 // check. Returns 0 or an ERAR_* code (and errno, see above); a failed entry leaves no file
 // behind. After a failure the same entry may be processed again (after RARSetPassword, say)
 // while its data can be read once more: while the walk is still in the volume where the entry
-// begins and the entry carries no solid state; otherwise that call answers ERAR_UNKNOWN.
+// begins and the entry carries no solid state; otherwise that call answers ERAR_UNKNOWN (an
+// encrypted entry: its failure again).
 KIV_UNRAR_EXPORT int RARProcessFile(void* hArcData, int Operation, char* DestPath, char* DestName);
 KIV_UNRAR_EXPORT void RARSetChangeVolProc(void* hArcData, CHANGEVOLPROC ChangeVolProc);
 KIV_UNRAR_EXPORT void RARSetProcessDataProc(void* hArcData, PROCESSDATAPROC ProcessDataProc);

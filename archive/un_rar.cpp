@@ -358,18 +358,7 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
     // Only the library turning a password down makes a failed attempt. Exceptions leave as they
     // are: a handler's own, or one for a failure the callbacks have reported already.
     while (tried < PasswordAttempts()) {
-        if (Password().empty()) {
-            std::string password;
-            bool tryAgain = true;
-            OnGetPassword()(this, FileName(), password, tryAgain);
-            SetPassword(password);
-            if (!tryAgain) return false;
-            // An empty answer uses up no attempt, but cannot be given for ever.
-            if (Password().empty()) {
-                if (++emptyAnswers >= kMaxEmptyPasswords) return false;
-                continue;
-            }
-        }
+        if (!AskPassword(FileName(), emptyAnswers)) return false;
         ++tried;
         std::vector<char> password = CString(Password());
         RarLibrary().RARSetPassword(handle, password.data());
@@ -394,22 +383,25 @@ bool TUnRAR::ProcessEncrypted(void* handle) {
     return false;
 }
 
+bool TUnRAR::AskPassword(const std::string& subject, int& emptyAnswers) {
+    while (Password().empty()) {
+        std::string password;
+        bool tryAgain = true;
+        OnGetPassword()(this, subject, password, tryAgain);
+        SetPassword(password);
+        if (!tryAgain) return false;
+        // An empty answer uses up no attempt, but cannot be given for ever.
+        if (Password().empty() && ++emptyAnswers >= kMaxEmptyPasswords) return false;
+    }
+    return true;
+}
+
 int TUnRAR::UnlockHeaders(void* handle, int code) {
     if (!OnGetPassword() || PasswordAttempts() <= 0) return code;
     int tried = 0;
     int emptyAnswers = 0;
     while (IsPasswordCode(code) && tried < PasswordAttempts() && !Cancel()) {
-        if (Password().empty()) {
-            std::string password;
-            bool tryAgain = true;
-            OnGetPassword()(this, m_currentVolume, password, tryAgain);
-            SetPassword(password);
-            if (!tryAgain) return code;
-            if (Password().empty()) {
-                if (++emptyAnswers >= kMaxEmptyPasswords) return code;
-                continue;
-            }
-        }
+        if (!AskPassword(m_currentVolume, emptyAnswers)) return code;
         ++tried;
         std::vector<char> password = CString(Password());
         RarLibrary().RARSetPassword(handle, password.data());

@@ -61,6 +61,9 @@ private:
     // The headers of the archive are encrypted (`code` is the library's password code for the
     // header read): asks OnGetPassword for the archive as ProcessEncrypted does for an entry,
     // and reads the header again with each password. The library's last code.
+    // Asks the password question about `subject` while no password is set; false when the user
+    // declines or has answered with nothing kMaxEmptyPasswords times in this question's run.
+    bool AskPassword(const std::string& subject, int& emptyAnswers);
     int UnlockHeaders(void* handle, int code);
     // The verdict on a processed entry, reported through OnEnd or, for a failure, OnError with
     // the message of what went wrong. False ends the run; a link passed over does not.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formatcore/endian.h"
+#include "unrar/name_codec.h"
 #include "unrar/rar_error.h"
 #include "unrar/unrar.h"
 
@@ -35,41 +36,6 @@ MdCtx NewMdCtx() {
 
 [[noreturn]] void CryptoFailure(const char* what) {
     throw RarError(ERAR_UNKNOWN, std::string("libcrypto failed: ") + what);
-}
-
-// UTF-8 to UTF-16 code units; a byte that starts no valid sequence stands for itself.
-std::vector<uint16_t> Utf16Units(std::string_view text) {
-    std::vector<uint16_t> units;
-    for (size_t i = 0; i < text.size();) {
-        const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[i + k]); };
-        const uint8_t lead = byte(0);
-        const size_t length = lead >= 0xF0 && lead <= 0xF4  ? 4
-                              : lead >= 0xE0 && lead < 0xF0 ? 3
-                              : lead >= 0xC2 && lead < 0xE0 ? 2
-                                                            : 1;
-        uint32_t cp = length == 1 ? lead : lead & (0xFFu >> (length + 1));
-        bool valid = i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k) {
-            valid = (byte(k) & 0xC0) == 0x80;
-            cp = (cp << 6) | (byte(k) & 0x3Fu);
-        }
-        const uint32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (!valid || (length > 1 && (cp < least || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF)) {
-            units.push_back(lead);
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            units.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
-            units.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            units.push_back(static_cast<uint16_t>(cp));
-        }
-        i += length;
-    }
-    return units;
 }
 
 // What the old writers' SHA-1 left in a 64-byte block it hashed in place: the last sixteen
@@ -131,7 +97,7 @@ std::array<uint8_t, 32> Hmac(const Rar5Keys& keys, const uint8_t* data, size_t s
 }  // namespace
 
 Rar3Key DeriveRar3Key(std::string_view password, const uint8_t* salt, bool hashQuirk) {
-    std::vector<uint16_t> units = Utf16Units(password);
+    std::vector<uint16_t> units = Utf8ToUtf16(password);
     if (units.size() > kRar3MaxUnits) units.resize(kRar3MaxUnits);
     std::vector<uint8_t> buffer;
     for (uint16_t u : units) {

@@ -68,6 +68,41 @@ std::optional<std::vector<uint16_t>> DecodeRarUnicodeName(const std::string& oem
     return out;
 }
 
+// UTF-8 to UTF-16 code units; a byte that starts no valid sequence stands for itself.
+std::vector<uint16_t> Utf8ToUtf16(std::string_view text) {
+    std::vector<uint16_t> units;
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[i + k]); };
+        const uint8_t lead = byte(0);
+        const size_t length = lead >= 0xF0 && lead <= 0xF4  ? 4
+                              : lead >= 0xE0 && lead < 0xF0 ? 3
+                              : lead >= 0xC2 && lead < 0xE0 ? 2
+                                                            : 1;
+        uint32_t cp = length == 1 ? lead : lead & (0xFFu >> (length + 1));
+        bool valid = i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            valid = (byte(k) & 0xC0) == 0x80;
+            cp = (cp << 6) | (byte(k) & 0x3Fu);
+        }
+        const uint32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (!valid || (length > 1 && (cp < least || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF)) {
+            units.push_back(lead);
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            units.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
+            units.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            units.push_back(static_cast<uint16_t>(cp));
+        }
+        i += length;
+    }
+    return units;
+}
+
 std::string Utf16ToUtf8(const std::vector<uint16_t>& units) {
     std::string out;
     for (size_t i = 0; i < units.size(); ++i) {

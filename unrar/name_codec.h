@@ -1,9 +1,10 @@
-// Stored-name conversions: the RAR 1.5-4.x Unicode name form and UTF-16 to UTF-8.
+// Stored-name conversions: the RAR 1.5-4.x Unicode name form, UTF-8 and UTF-16.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kiv::rar {
@@ -13,6 +14,9 @@ namespace kiv::rar {
 // units, or nothing when the encoded part is damaged (runs past its end).
 std::optional<std::vector<uint16_t>> DecodeRarUnicodeName(const std::string& oemName,
                                                           const std::string& encoded);
+
+// UTF-8 to UTF-16 code units; a byte that starts no valid sequence stands for itself.
+std::vector<uint16_t> Utf8ToUtf16(std::string_view text);
 
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const std::vector<uint16_t>& units);

@@ -16,6 +16,7 @@
 #include <stdexcept>
 
 #include "tools/rarfixture/fixture_crypt.h"
+#include "unrar/name_codec.h"
 
 namespace kiv::fixture {
 
@@ -65,39 +66,10 @@ uint32_t DosTime(int64_t t) {
            (static_cast<uint32_t>(tm.tm_min) << 5) | (static_cast<uint32_t>(tm.tm_sec) / 2);
 }
 
-std::vector<uint16_t> Utf8ToUtf16(const std::string& s) {
-    std::vector<uint16_t> out;
-    for (size_t i = 0; i < s.size();) {
-        auto c = static_cast<uint8_t>(s[i]);
-        uint32_t cp = c;
-        size_t len = 1;
-        if (c >= 0xF0 && i + 3 < s.size() + 0) {
-            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
-                 (s[i + 3] & 0x3Fu);
-            len = 4;
-        } else if (c >= 0xE0 && i + 2 < s.size()) {
-            cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
-            len = 3;
-        } else if (c >= 0xC0 && i + 1 < s.size()) {
-            cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
-            len = 2;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<uint16_t>(cp));
-        }
-        i += len;
-    }
-    return out;
-}
-
 // The RAR 1.5-4.x Unicode form: an ASCII stand-in name, a zero byte, the shared high byte,
 // then per unit opcode 0 (low byte, high 0), 1 (low byte with the shared high byte) or 2 (both).
 Bytes EncodeUnicodeName(const std::string& name) {
-    std::vector<uint16_t> units = Utf8ToUtf16(name);
+    std::vector<uint16_t> units = rar::Utf8ToUtf16(name);
     Bytes out;
     for (uint16_t u : units) out += u < 0x80 ? static_cast<char>(u) : '_';
     out += '\0';

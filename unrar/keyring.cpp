@@ -33,9 +33,8 @@ void Keyring::SetDerivations(Rar3Derivation rar3, Rar5Derivation rar5) {
 }
 
 Rar3Key Keyring::Rar3(const uint8_t* salt, bool hashQuirk) {
-    std::vector<uint8_t> id{static_cast<uint8_t>(hashQuirk ? 1 : 0),
-                            static_cast<uint8_t>(salt ? 1 : 0)};
-    if (salt != nullptr) id.insert(id.end(), salt, salt + kRar3SaltSize);
+    std::string id{static_cast<char>(hashQuirk ? 1 : 0), static_cast<char>(salt ? 1 : 0)};
+    if (salt != nullptr) id.append(reinterpret_cast<const char*>(salt), kRar3SaltSize);
     if (auto it = m_rar3Keys.find(id); it != m_rar3Keys.end()) return it->second;
     Rar3Key key = m_rar3(m_password, salt, hashQuirk);
     MakeRoom(m_rar3Keys);
@@ -44,8 +43,8 @@ Rar3Key Keyring::Rar3(const uint8_t* salt, bool hashQuirk) {
 }
 
 Rar5Keys Keyring::Rar5(const uint8_t* salt, unsigned log2Count) {
-    std::vector<uint8_t> id(salt, salt + kRar5SaltSize);
-    id.push_back(static_cast<uint8_t>(log2Count));
+    std::string id(reinterpret_cast<const char*>(salt), kRar5SaltSize);
+    id.push_back(static_cast<char>(log2Count));
     if (auto it = m_rar5Keys.find(id); it != m_rar5Keys.end()) return it->second;
     Rar5Keys keys = m_rar5(m_password, salt, log2Count);
     MakeRoom(m_rar5Keys);

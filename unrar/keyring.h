@@ -37,8 +37,10 @@ private:
     std::string m_password;
     Rar3Derivation m_rar3;
     Rar5Derivation m_rar5;
-    std::map<std::vector<uint8_t>, Rar3Key> m_rar3Keys;
-    std::map<std::vector<uint8_t>, Rar5Keys> m_rar5Keys;
+    // Keyed by the derivation's inputs as bytes (a std::string: gcc 12 at -O3 warns falsely on
+    // comparing vectors of bytes).
+    std::map<std::string, Rar3Key> m_rar3Keys;
+    std::map<std::string, Rar5Keys> m_rar5Keys;
 };
 
 }  // namespace kiv::rar
